@@ -1,0 +1,7 @@
+// Pieces of the EPS document shared by the open and the new page.
+#pragma once
+
+namespace plume::device {
+// "5 5 translate " in portrait; "590 5 translate " and "90 rotate " otherwise.
+void write_orientation_transform();
+}  // namespace plume::device

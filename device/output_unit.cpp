@@ -1,0 +1,166 @@
+#include "device/output_unit.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "plume/plume.hpp"
+#include "plume/records.h"
+
+namespace plume::device {
+namespace {
+
+int g_failures = 0;
+
+struct Registry {
+  std::map<int, std::unique_ptr<OutputUnit>> open;
+  std::map<int, std::string> requested_paths;
+  // Cache of the last unit looked up: documents write to one unit at a time.
+  int cached_number = 0;
+  OutputUnit* cached = nullptr;
+};
+
+Registry& registry() {
+  static Registry* r = [] {
+    std::atexit(flush_all);
+    return new Registry;  // never destroyed: units must outlive static destructors
+  }();
+  return *r;
+}
+
+bool is_standard(int number) { return number == 0 || number == 5 || number == 6; }
+
+std::unique_ptr<OutputUnit> connect_now(int number) {
+  auto& r = registry();
+  if (is_standard(number)) {
+    const int fd = number == 0 ? 2 : number == 6 ? 1 : 0;
+    const char* name = number == 0 ? "standard error" : number == 6 ? "standard output" : "standard input";
+    return std::make_unique<OutputUnit>(number, name, fd, false);
+  }
+  std::string path = "fort." + std::to_string(number);
+  if (auto it = r.requested_paths.find(number); it != r.requested_paths.end()) {
+    path = it->second;
+    r.requested_paths.erase(it);
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  auto u = std::make_unique<OutputUnit>(number, path, fd, fd >= 0);
+  if (fd < 0) {
+    std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(),
+                 std::strerror(errno));
+    ++g_failures;
+  }
+  return u;
+}
+
+}  // namespace
+
+OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
+    : number_(number), path_(std::move(path)), fd_(fd), owns_fd_(owns_fd),
+      failed_(fd < 0), buffer_(new char[kCapacity]) {}
+
+OutputUnit::~OutputUnit() {
+  flush();
+  if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
+  delete[] buffer_;
+}
+
+void OutputUnit::fail(int error) {
+  if (failed_) return;
+  failed_ = true;
+  ++g_failures;
+  std::fprintf(stderr, "plume: cannot write unit %d (%s): %s\n", number_, path_.c_str(),
+               std::strerror(error));
+}
+
+void OutputUnit::write_all(const char* data, std::size_t size) {
+  while (size > 0 && !failed_) {
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+      return;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+void OutputUnit::flush() {
+  if (used_ > 0 && !failed_) write_all(buffer_, used_);
+  used_ = 0;
+}
+
+void OutputUnit::write_line(std::string_view text) {
+  if (text.size() + 1 <= kCapacity) {
+    char* p = reserve(text.size() + 1);
+    std::memcpy(p, text.data(), text.size());
+    p[text.size()] = '\n';
+    commit(p + text.size() + 1);
+    return;
+  }
+  flush();
+  write_all(text.data(), text.size());
+  write_all("\n", 1);
+}
+
+OutputUnit& unit(int number) {
+  auto& r = registry();
+  if (r.cached != nullptr && r.cached_number == number) return *r.cached;
+  auto it = r.open.find(number);
+  if (it == r.open.end()) it = r.open.emplace(number, connect_now(number)).first;
+  r.cached_number = number;
+  r.cached = it->second.get();
+  return *r.cached;
+}
+
+OutputUnit& document() { return unit(p00000_.out_unit); }
+
+void close_unit(int number) {
+  auto& r = registry();
+  auto it = r.open.find(number);
+  if (it == r.open.end()) return;
+  if (is_standard(number)) {
+    it->second->flush();
+    return;
+  }
+  if (r.cached == it->second.get()) r.cached = nullptr;
+  r.open.erase(it);  // flushes and closes the file
+}
+
+bool connect(int number, std::string_view path) {
+  if (is_standard(number)) return false;
+  close_unit(number);
+  registry().requested_paths[number] = std::string(path);
+  return true;
+}
+
+void flush_all() {
+  for (auto& [number, u] : registry().open) u->flush();
+}
+
+int failure_count() { return g_failures; }
+
+}  // namespace plume::device
+
+namespace plume {
+bool connect_unit(int unit, std::string_view path) { return device::connect(unit, path); }
+int write_failures() { return device::failure_count(); }
+}  // namespace plume
+
+extern "C" {
+int32_t plume_connect_unit(int32_t unit, const char* path) {
+  return plume::connect_unit(unit, path == nullptr ? "" : path) ? 0 : -1;
+}
+void connect_unit_(const int32_t* unit, const char* path, size_t path_len) {
+  std::string_view p(path, path_len);
+  while (!p.empty() && p.back() == ' ') p.remove_suffix(1);
+  plume::connect_unit(*unit, p);
+}
+int32_t plume_write_failures(void) { return plume::write_failures(); }
+}

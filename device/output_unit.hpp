@@ -1,0 +1,65 @@
+// Numbered output units, as Fortran programs know them: 0, 5 and 6 are the
+// standard streams; any other unit is connected at its first line to the path
+// the caller gave, or to fort.<n> in the working directory.
+//
+// Every line of every document goes through one OutputUnit. It buffers for
+// speed, keeps the first write error and turns later writes into no-ops, so
+// callers check once (write_failures()).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace plume::device {
+
+class OutputUnit {
+ public:
+  static constexpr std::size_t kCapacity = std::size_t{1} << 17;
+
+  OutputUnit(int number, std::string path, int fd, bool owns_fd);
+  ~OutputUnit();
+  OutputUnit(const OutputUnit&) = delete;
+  OutputUnit& operator=(const OutputUnit&) = delete;
+
+  // The hot path: reserve room for at most n bytes (n <= kCapacity), write
+  // them at the returned pointer, then commit the end of what was written.
+  char* reserve(std::size_t n) {
+    if (kCapacity - used_ < n) flush();
+    return buffer_ + used_;
+  }
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+
+  // One whole record: the text and a line feed.
+  void write_line(std::string_view text);
+  void flush();
+  bool failed() const { return failed_; }
+  int number() const { return number_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  void fail(int error);
+  void write_all(const char* data, std::size_t size);
+
+  int number_;
+  std::string path_;
+  int fd_;
+  bool owns_fd_;
+  bool failed_ = false;
+  std::size_t used_ = 0;
+  char* buffer_;
+};
+
+// The unit, connecting it if this is its first line since it was closed.
+OutputUnit& unit(int number);
+// The unit that receives the document (out_unit of the plot state).
+OutputUnit& document();
+// Flushes and disconnects; the file is kept. Standard units stay connected.
+void close_unit(int number);
+// Connects `number` to `path` for its next connection. False for 0, 5, 6.
+bool connect(int number, std::string_view path);
+// Flushes every connected unit (also run at exit).
+void flush_all();
+int failure_count();
+
+}  // namespace plume::device

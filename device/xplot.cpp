@@ -1,0 +1,93 @@
+// The pen motion writer: one path operator line per motion, the stroke and
+// flush rules of the path, and the bounding box of drawn segments.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "device/format.hpp"
+#include "device/output_unit.hpp"
+#include "device/plot_state.hpp"
+#include "device/record.hpp"
+#include "plume/plume.h"
+#include "plume/plume.hpp"
+
+namespace plume {
+namespace {
+
+// Motions counted since the path was last restarted by a "pM" of ours.
+std::int32_t g_nplot = 0;
+
+constexpr int kFlushAfter = 1000;
+constexpr std::size_t kOperatorLine = 2 * 11 + 4;  // "(2f11.3,a)" and the line feed
+
+void write_operator_line(float px, float py, const char (&op)[5]) {
+  auto& out = device::document();
+  char* p = out.reserve(kOperatorLine);
+  p = fmt::write_operand(p, px, 11, 3);
+  p = fmt::write_operand(p, py, 11, 3);
+  std::memcpy(p, op, 4);
+  out.commit(p + 4);
+}
+
+void record_segment(float px, float py) {
+  auto& b = m00000_;
+  const auto& c = m00001_;
+  const double scale = a00000_.units_scale;
+  // The start is truncated as computed, without a rounding to single precision.
+  const std::int32_t sx = device::truncate_saturating(scale * a00000_.pen_x + p00001_.origin_x);
+  const std::int32_t sy = device::truncate_saturating(scale * a00000_.pen_y + p00001_.origin_y);
+  const std::int32_t ex = device::truncate_saturating(px);
+  const std::int32_t ey = device::truncate_saturating(py);
+  std::int32_t lox = std::min(ex, sx), loy = std::min(ey, sy);
+  std::int32_t hix = std::max(sx, ex), hiy = std::max(sy, ey);
+  if (c.clip_xmin > static_cast<float>(lox)) lox = device::truncate_saturating(c.clip_xmin);
+  if (static_cast<float>(hix) > c.clip_xmax) hix = device::truncate_saturating(c.clip_xmax);
+  if (c.clip_ymin > static_cast<float>(loy)) loy = device::truncate_saturating(c.clip_ymin);
+  if (static_cast<float>(hiy) > c.clip_ymax) hiy = device::truncate_saturating(c.clip_ymax);
+  if (b.bbox_xmax == 0 && b.bbox_ymax == 0) {
+    b.bbox_xmin = lox;
+    b.bbox_ymin = loy;
+  } else {
+    b.bbox_xmin = std::min(b.bbox_xmin, lox);
+    b.bbox_ymin = std::min(b.bbox_ymin, loy);
+  }
+  b.bbox_xmax = std::max(b.bbox_xmax, hix);
+  b.bbox_ymax = std::max(b.bbox_ymax, hiy);
+}
+
+}  // namespace
+
+void xplot(float x, float y, int code) {
+  const float px = device::page_x(x);
+  const float py = device::page_y(y);
+  if (!std::isfinite(px) || !std::isfinite(py)) {
+    device::count_dropped();  // nothing written, pen and path state unchanged
+    return;
+  }
+  auto& state = m00000_;
+  const bool writes = code == 3 || code == 2 || code == -2 || code == -3;
+  if (code == 3 && state.move_pending == 1) {
+    write_operator_line(px, py, " pM\n");
+    state.move_pending = 0;
+    g_nplot = 0;
+  } else {
+    if (writes) {
+      write_operator_line(px, py, code == 3 ? " pQ\n" : code == 2 ? " pL\n" : code == -2 ? " rL\n" : " rM\n");
+    }
+    state.move_pending = code == 3 ? 1 : 0;
+    ++g_nplot;
+  }
+  if (g_nplot > kFlushAfter) {
+    write_operator_line(px, py, " pM\n");
+    g_nplot = 0;
+  }
+  if (code == 2 || code == -2) record_segment(px, py);
+  a00000_.pen_x = x;
+  a00000_.pen_y = y;
+}
+
+}  // namespace plume
+
+extern "C" void xplot_(const float* x, const float* y, const int32_t* code) {
+  plume::xplot(*x, *y, *code);
+}
