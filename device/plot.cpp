@@ -75,7 +75,11 @@ void origin_(float* x, float* y, const int32_t* mode) {
     *y = p.y;
   }
 }
-void factor_(float* f) { *f = plume::factor(*f); }
+void factor_(float* f) {
+  // Written back only for a query: callers pass constants when they set.
+  if (!(*f > 0.0f)) *f = plume::factor(*f);
+  else plume::factor(*f);
+}
 void where_(float* x, float* y, float* f) {
   const auto w = plume::where();
   *x = w.x;

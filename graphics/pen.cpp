@@ -70,7 +70,11 @@ void newpen(int pen_number) { pen(pen_number, 0); }
 extern "C" {
 void pen_(const int32_t* pen_number, const int32_t* tone) { plume::pen(*pen_number, *tone); }
 void newpen_(const int32_t* pen_number) { plume::newpen(*pen_number); }
-void color_(int32_t* color_index) { *color_index = plume::color(*color_index); }
+void color_(int32_t* color_index) {
+  // Written back only when replaced: callers pass constants for valid indices.
+  const int32_t used = plume::color(*color_index);
+  if (used != *color_index) *color_index = used;
+}
 void rgbcolor_(const float* red, const float* green, const float* blue) {
   plume::rgbcolor(*red, *green, *blue);
 }
