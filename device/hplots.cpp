@@ -1,5 +1,6 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 #include "device/document.hpp"
@@ -32,6 +33,9 @@ constexpr std::string_view kFontProcedures[] = {
     "/kG {/GothicBBB-Medium-H findfont ",
 };
 
+// Opt-in: announce the box in the header, for importers that crop.
+bool g_bbox_atend = false;
+
 // Bit patterns of the scales of unit systems 0, 1 and 2.
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
 
@@ -43,7 +47,9 @@ void open_plot(int orientation, int unit, int units) {
   p00001_.origin_x = p00001_.origin_y = 0.0f;
   m00000_.bbox_xmax = m00000_.bbox_ymax = 0;
   device::take_dropped_count();
-  for (auto line : kHead) device::write_text(line);
+  device::write_text(kHead[0]);
+  if (g_bbox_atend) device::write_text("%%BoundingBox: (atend)");
+  for (auto line : std::span(kHead).subspan(1)) device::write_text(line);
   for (auto line : kFontProcedures) {
     device::write_text(line);
     device::write_text(" exch scalefont setfont} def");
@@ -63,6 +69,7 @@ void open_plot(int orientation, int unit, int units) {
 void close_plot() {
   device::write_text("stroke");
   device::write_text("showpage");
+  if (g_bbox_atend) device::write_text("%%Trailer");
   const auto& b = m00000_;
   const bool portrait = p00000_.orientation == 1;
   device::Record r;
@@ -96,6 +103,8 @@ void write_orientation_transform() {
 }
 }  // namespace device
 
+void bounding_box_atend(bool on) { g_bbox_atend = on; }
+
 void hplots(int open, int orientation, int unit, int units) {
   if (open != 0) {
     open_plot(orientation, unit, units);
@@ -110,3 +119,5 @@ extern "C" void hplots_(const int32_t* open, const int32_t* orientation, const i
                         const int32_t* units) {
   plume::hplots(*open, *orientation, *unit, *units);
 }
+
+extern "C" void bbox_atend_(const int32_t* on) { plume::bounding_box_atend(*on != 0); }

@@ -84,6 +84,10 @@ void line_(const float* xs, const float* ys, const int32_t* count, const int32_t
 void dashl_(const float* xs, const float* ys, const int32_t* count, const int32_t* stride);
 void dashp_(const float* x, const float* y, const float* dash_length);
 
+/* Non-zero: documents opened afterwards announce "%%BoundingBox: (atend)"
+ * on their second line, for importers that crop to the box. */
+void bbox_atend_(const int32_t* on);
+
 /* Output units. Connects unit to the file at path (trailing blanks trimmed
  * for the Fortran form); the file is created, replacing earlier contents,
  * when the unit's first line is written. Returns 0, or -1 for units 0, 5, 6. */

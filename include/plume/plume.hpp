@@ -88,6 +88,11 @@ void line(std::span<const float> xs, std::span<const float> ys, int count, int s
 void dashl(std::span<const float> xs, std::span<const float> ys, int count, int stride);
 void dashp(float x, float y, float dash_length);
 
+// Documents opened after bounding_box_atend(true) announce
+// "%%BoundingBox: (atend)" on their second line, so importers that read the
+// box from the header (EPS cropping) find it in the trailer.
+void bounding_box_atend(bool on);
+
 // Output units: connect `unit` to `path` before its first line is written.
 // Returns false for the standard units 0, 5 and 6.
 bool connect_unit(int unit, std::string_view path);
