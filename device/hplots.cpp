@@ -1,4 +1,6 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string_view>
@@ -35,6 +37,11 @@ constexpr std::string_view kFontProcedures[] = {
 
 // Opt-in: announce the box in the header, for importers that crop.
 bool g_bbox_atend = false;
+// Where the announcement stands in the open document, to fill it in at the
+// close; the blanks reserve room for the four numbers.
+constexpr std::string_view kAtend = "%%BoundingBox: (atend)            ";
+std::size_t g_atend_offset = 0;
+bool g_atend_pending = false;
 
 // Bit patterns of the scales of unit systems 0, 1 and 2.
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
@@ -48,7 +55,11 @@ void open_plot(int orientation, int unit, int units) {
   m00000_.bbox_xmax = m00000_.bbox_ymax = 0;
   device::take_dropped_count();
   device::write_text(kHead[0]);
-  if (g_bbox_atend) device::write_text("%%BoundingBox: (atend)");
+  g_atend_pending = g_bbox_atend;
+  if (g_bbox_atend) {
+    g_atend_offset = device::document().offset();
+    device::write_text(kAtend);
+  }
   for (auto line : std::span(kHead).subspan(1)) device::write_text(line);
   for (auto line : kFontProcedures) {
     device::write_text(line);
@@ -66,20 +77,43 @@ void open_plot(int orientation, int unit, int units) {
   m00001_.clip_ymax = portrait ? 797.0f : 556.0f;
 }
 
+struct Box {
+  std::int32_t x0, y0, x1, y1;
+};
+
+// The box as the trailer has always carried it: page coordinates, with the
+// axes swapped in landscape.
+Box trailer_box() {
+  const auto& b = m00000_;
+  if (p00000_.orientation == 1) return {b.bbox_xmin, b.bbox_ymin, b.bbox_xmax, b.bbox_ymax};
+  return {b.bbox_ymin, b.bbox_xmin, b.bbox_ymax, b.bbox_xmax};
+}
+
+// The box on the sheet, through the orientation transform: what importers
+// that crop need.
+Box sheet_box() {
+  const auto& b = m00000_;
+  const auto add = [](std::int32_t a, std::int32_t c) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{a} + c, INT32_MIN, INT32_MAX));
+  };
+  if (p00000_.orientation == 1) return {add(b.bbox_xmin, 5), add(b.bbox_ymin, 5), add(b.bbox_xmax, 5), add(b.bbox_ymax, 5)};
+  return {add(590, -b.bbox_ymax), add(b.bbox_xmin, 5), add(590, -b.bbox_ymin), add(b.bbox_xmax, 5)};
+}
+
 void close_plot() {
   device::write_text("stroke");
   device::write_text("showpage");
-  if (g_bbox_atend) device::write_text("%%Trailer");
-  const auto& b = m00000_;
-  const bool portrait = p00000_.orientation == 1;
+  if (g_atend_pending) device::write_text("%%Trailer");
+  const Box box = g_atend_pending ? sheet_box() : trailer_box();
   device::Record r;
-  r.text("%%BoundingBox:");
-  if (portrait) {
-    r.integer(b.bbox_xmin, 5).integer(b.bbox_ymin, 5).integer(b.bbox_xmax, 5).integer(b.bbox_ymax, 5);
-  } else {
-    r.integer(b.bbox_ymin, 5).integer(b.bbox_xmin, 5).integer(b.bbox_ymax, 5).integer(b.bbox_xmax, 5);
-  }
+  r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
   r.write();
+  // Importers that crop read the box from the header: fill it in where the
+  // file allows (a pipe keeps "(atend)" and the box in the trailer).
+  if (g_atend_pending && r.view().size() == kAtend.size()) {
+    device::document().overwrite(g_atend_offset, r.view());
+  }
+  g_atend_pending = false;
   const int unit = p00000_.out_unit;
   const std::string path = device::document().path();
   device::close_unit(unit);

@@ -1,6 +1,7 @@
 #include "device/output_unit.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,7 +94,25 @@ void OutputUnit::write_all(const char* data, std::size_t size) {
 
 void OutputUnit::flush() {
   if (used_ > 0 && !failed_) write_all(buffer_, used_);
+  flushed_ += used_;
   used_ = 0;
+}
+
+bool OutputUnit::overwrite(std::size_t at, std::string_view text) {
+  if (failed_ || at + text.size() > offset()) return false;
+  if (at >= flushed_) {
+    std::memcpy(buffer_ + (at - flushed_), text.data(), text.size());
+    return true;
+  }
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  flush();
+  const auto n = ::pwrite(fd_, text.data(), text.size(), static_cast<off_t>(at));
+  if (n != static_cast<ssize_t>(text.size())) {
+    fail(n < 0 ? errno : EIO);
+    return false;
+  }
+  return true;
 }
 
 void OutputUnit::write_line(std::string_view text) {

@@ -33,6 +33,11 @@ class OutputUnit {
   // One whole record: the text and a line feed.
   void write_line(std::string_view text);
   void flush();
+  // Bytes written to this unit so far, buffered or not.
+  std::size_t offset() const { return flushed_ + used_; }
+  // Overwrites bytes written earlier at `at` (same length); false when the
+  // unit is not a regular file, whose past cannot be rewritten.
+  bool overwrite(std::size_t at, std::string_view text);
   bool failed() const { return failed_; }
   int number() const { return number_; }
   const std::string& path() const { return path_; }
@@ -47,6 +52,7 @@ class OutputUnit {
   bool owns_fd_;
   bool failed_ = false;
   std::size_t used_ = 0;
+  std::size_t flushed_ = 0;
   char* buffer_;
 };
 
