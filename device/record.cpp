@@ -18,19 +18,35 @@ Record& Record::text(std::string_view s) {
   return *this;
 }
 
+// An operand that follows another field directly is written as one blank
+// and a field one narrower: identical whenever the value leaves a blank of
+// its own, and it keeps operands apart where a full field would glue two
+// numbers into one token that no PostScript consumer reads.
+bool Record::follows_field() const { return length_ > 0 && buffer_[length_ - 1] != ' '; }
+
 Record& Record::real(float value, int w, int d) {
   if (!std::isfinite(value)) {
     finite_ = false;
     return *this;
   }
   if (kCapacity - length_ < static_cast<std::size_t>(fmt::kMaxMinimalWidth + w)) return *this;
-  length_ = static_cast<std::size_t>(fmt::write_operand(buffer_ + length_, value, w, d) - buffer_);
+  char* out = buffer_ + length_;
+  if (w > 1 && follows_field()) {
+    *out++ = ' ';
+    --w;
+  }
+  length_ = static_cast<std::size_t>(fmt::write_operand(out, value, w, d) - buffer_);
   return *this;
 }
 
 Record& Record::integer(std::int32_t value, int w) {
   if (kCapacity - length_ < static_cast<std::size_t>(fmt::kMaxMinimalWidth + w)) return *this;
-  length_ = static_cast<std::size_t>(fmt::write_operand_integer(buffer_ + length_, value, w) - buffer_);
+  char* out = buffer_ + length_;
+  if (w > 1 && follows_field()) {
+    *out++ = ' ';
+    --w;
+  }
+  length_ = static_cast<std::size_t>(fmt::write_operand_integer(out, value, w) - buffer_);
   return *this;
 }
 

@@ -2,8 +2,9 @@
 // written whole to the unit that receives the document.
 //
 // Numeric items are PostScript operands: a finite value beyond its field is
-// clamped to the widest value the field prints, and a record holding a
-// non-finite operand is not written at all (the close reports how many).
+// clamped to the widest value the field prints, a field that follows another
+// directly keeps a blank before it, and a record holding a non-finite
+// operand is not written at all (the close reports how many).
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,7 @@ class Record {
 
  private:
   static constexpr std::size_t kCapacity = 512;
+  bool follows_field() const;
   char buffer_[kCapacity];
   std::size_t length_ = 0;
   bool finite_ = true;

@@ -24,7 +24,8 @@ void write_operator_line(float px, float py, const char (&op)[5]) {
   auto& out = device::document();
   char* p = out.reserve(kOperatorLine);
   p = fmt::write_operand(p, px, 11, 3);
-  p = fmt::write_operand(p, py, 11, 3);
+  *p++ = ' ';  // y keeps a blank before it even when it fills its field
+  p = fmt::write_operand(p, py, 10, 3);
   std::memcpy(p, op, 4);
   out.commit(p + 4);
 }

@@ -87,12 +87,19 @@ TEST(Color, TonesDimColoursAndLightenBlack) {
 }
 
 TEST(Color, RgbIsWrittenUnchangedAndClampedOnlyAtTheField) {
-  const auto body = body_lines(draw_document([] {
-    plume::rgbcolor(0.5f, 0.25f, 1.0f);
-    plume::rgbcolor(-20.0f, 150.0f, 0.005f);
-  }));
-  EXPECT_EQ(body, (Lines{" stroke ", " 0.50 0.25 1.00 setrgbcolor", " stroke ", "-9.9999.99 0.00 setrgbcolor"}));
+  std::string path;
+  const auto body = body_lines(draw_document(
+      [] {
+        plume::rgbcolor(0.5f, 0.25f, 1.0f);
+        plume::rgbcolor(-20.0f, 150.0f, 0.005f);
+        plume::rgbcolor(-0.5f, -0.25f, 12.0f);  // full fields keep a blank between them
+      },
+      1, 0, &path));
+  EXPECT_EQ(body, (Lines{" stroke ", " 0.50 0.25 1.00 setrgbcolor", " stroke ", "-9.99 9.99 0.00 setrgbcolor",
+                         " stroke ", "-0.50 -.25 9.99 setrgbcolor"}));
   EXPECT_EQ(l00001_.color_index, 0);
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  EXPECT_TRUE(plume::testing::renders_cleanly(path));
 }
 
 TEST(Color, RgbSurvivesAPenWithTheSameToneButNotANewOne) {

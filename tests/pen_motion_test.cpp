@@ -137,14 +137,21 @@ TEST(PenMotion, SegmentAtNegativePageCoordinatesLeavesTheBoxUnset) {
       1, 2);
 }
 
-TEST(PenMotion, OperandsBeyondTheFieldAreClampedNotAsterisks) {
+TEST(PenMotion, OperandsBeyondTheFieldAreClampedAndStaySeparate) {
+  std::string path;
   const auto doc = draw_document(
       [] {
-        plume::plot(1.0e6f, -1.0e6f, 3);
-        plume::plot(5.0e5f, -5.0e4f, 2);
+        plume::plot(1.0e6f, -1.0e6f, 3);    // page 2e7, -2e7: beyond both fields
+        plume::plot(-5.0e4f, -5.0e3f, 2);   // -1e6, -1e5: fill eleven places
+        plume::plot(60000.0f, 60000.0f, 2);  // 1.2e6: the first field may fill its place
+        plume::plot(1.0f, -2.0f, 2);
       },
-      1, 2);
-  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999-999999.999 pQ", "9999999.999-999999.999 pL"}));
+      1, 2, &path);
+  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999 -99999.999 pQ", "-999999.999 -99999.999 pL",
+                                    "1200000.000 999999.999 pL", "     20.000    -40.000 pL"}));
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  std::string gs;
+  EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs)) << gs;
 }
 
 TEST(PenMotion, NonFiniteMotionIsDroppedAndReported) {
