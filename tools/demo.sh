@@ -27,7 +27,7 @@ for program in "$build"/examples/example_*; do
   [ -x "$program" ] || continue
   name=$(basename "$program"); name=${name#example_}
   args=("$out/$name.eps")
-  [ "$name" = plot_data ] && args+=("$root/examples/data/measurements.txt")
+  [ "$name" = plot_data ] && args+=("$root/examples/data/temperature.txt")
   "$program" "${args[@]}"
   preview "$out/$name.eps"
   echo "$name: $out/$name.eps"

@@ -84,6 +84,10 @@ void line_(const float* xs, const float* ys, const int32_t* count, const int32_t
 void dashl_(const float* xs, const float* ys, const int32_t* count, const int32_t* stride);
 void dashp_(const float* x, const float* y, const float* dash_length);
 
+/* Axis numbering mode, a library extension: 1 numbers only the even ticks
+ * (in larger figures), any other value every tick (the default). */
+void axmode_(const int32_t* mode);
+
 /* Non-zero: documents opened afterwards announce "%%BoundingBox: (atend)"
  * on their second line, for importers that crop to the box. */
 void bbox_atend_(const int32_t* on);

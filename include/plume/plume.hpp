@@ -88,6 +88,11 @@ void line(std::span<const float> xs, std::span<const float> ys, int count, int s
 void dashl(std::span<const float> xs, std::span<const float> ys, int count, int stride);
 void dashp(float x, float y, float dash_length);
 
+// Axis numbering mode, a library extension: every tick numbered (the
+// default), or only the even ticks, in figures of 0.075 x 2.54 units.
+enum class AxisNumbering { every_tick, alternate_ticks };
+void axis_numbering(AxisNumbering mode);
+
 // Documents opened after bounding_box_atend(true) announce
 // "%%BoundingBox: (atend)" on their second line, so importers that read the
 // box from the header (EPS cropping) find it in the trailer.
