@@ -10,8 +10,8 @@
 #include "text/glyph_walk.hpp"
 
 extern "C" {
-plume_offset offset_ = {};
-plume_ajust ajust_ = {};
+alignas(32) plume_offset offset_ = {};  // aligned as gfortran aligns COMMON blocks
+alignas(32) plume_ajust ajust_ = {};
 }
 
 namespace plume {

@@ -6,7 +6,7 @@
 // the advance widths in font units.
 #include "plume/records.h"
 
-extern "C" const plume_ialph ialph_ = {
+extern "C" alignas(32) const plume_ialph ialph_ = {
   // glyph_words
   {
     443556555, 443557579, 432612882, 0, 433070987, 433071584,
@@ -867,7 +867,7 @@ extern "C" const plume_ialph ialph_ = {
   },
 };
 
-extern "C" const float iwid_[432] = {
+extern "C" alignas(32) const float iwid_[432] = {
   18.0f, 21.0f, 21.0f, 21.0f, 19.0f, 18.0f, 21.0f, 22.0f, 8.0f, 16.0f, 21.0f, 17.0f,
   24.0f, 22.0f, 22.0f, 21.0f, 22.0f, 21.0f, 20.0f, 16.0f, 22.0f, 18.0f, 24.0f, 20.0f,
   18.0f, 20.0f, 19.0f, 19.0f, 18.0f, 19.0f, 18.0f, 12.0f, 19.0f, 19.0f, 8.0f, 10.0f,

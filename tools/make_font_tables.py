@@ -245,7 +245,7 @@ def render(glyph_words, glyph_start, centred_words, centred_start, used, odd):
 // the advance widths in font units.
 #include "plume/records.h"
 
-extern "C" const plume_ialph ialph_ = {{
+extern "C" alignas(32) const plume_ialph ialph_ = {{
   // glyph_words
   {{
 {rows(glyph_words, 6)}
@@ -264,7 +264,7 @@ extern "C" const plume_ialph ialph_ = {{
   }},
 }};
 
-extern "C" const float iwid_[{GLYPH_CODES}] = {{
+extern "C" alignas(32) const float iwid_[{GLYPH_CODES}] = {{
 {rows([f"{w}.0f" for w in WIDTHS], 12, "  ")}
 }};
 """

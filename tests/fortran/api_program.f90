@@ -10,9 +10,15 @@ program api_program
   common /p00001/ origin_x, origin_y
   common /l00001/ tone, color_index
   common /m00000/ bbox, move_pending
+  integer :: font_offset, reuse_codes, codes_ready
+  common /offset/ font_offset, reuse_codes, codes_ready
+  real :: widths(432)
+  common /iwid/ widths
+  integer :: code_count, codes(354)
+  common /ajust/ code_count, codes
   real :: x, y, f
   integer :: k
-  character(len=80) :: line, last
+  character(len=80) :: line, last, expected
 
   call hplots(1, 1, 21, 0)
   call check(out_unit == 21 .and. orientation == 1 .and. unit_system == 0, 'open sets p00000')
@@ -39,6 +45,13 @@ program api_program
   k = 12
   call color(k)
   call check(k == 0 .and. color_index == 0, 'an out-of-range colour is written back as 0')
+  call check(widths(1) == 18.0 .and. widths(432) == 8.0, 'the width table is shared')
+  call symbol(1.0, 3.0, 0.5, 'H\sub{2}O', 0.0, 9)
+  call check(codes_ready == 2 .and. code_count == 5, 'symbol leaves its codes')
+  call check(all(codes(1:5) == (/ 8, 1002, 55, 1003, 15 /)), 'the code list is shared')
+  call symbol(1.0, 4.0, 0.5, '\co\A', 0.0, 5)
+  call check(font_offset == 120, 'a font switch persists in /offset/')
+  write (expected, '(a,4i5)') '%%BoundingBox:', bbox
   call plot(0.0, 0.0, 999)
 
   open (10, file='fort.21', status='old', action='read')
@@ -47,7 +60,7 @@ program api_program
     last = line
   end do
 1 close (10)
-  call check(trim(last) == '%%BoundingBox:   28   28   56   56', 'the trailer carries the box')
+  call check(last == expected, 'the trailer carries the box of /m00000/')
   print '(a)', 'fortran api: ok'
 
 contains
