@@ -1,0 +1,58 @@
+// Numeric input conversions with the rules of Fortran formatted input as the
+// gfortran runtime applies them:
+//
+// - read_real_field: an F edit descriptor Fw.d on the characters of one field
+//   (already cut to the field; a record that ends early gives a shorter one).
+//   Blanks are ignored; without a decimal point the last d digits are the
+//   fraction; the exponent is E, D or Q with an optional sign, or a sign
+//   alone ("1.5-3"); an empty or all-blank field, or a sign alone, is 0;
+//   "Inf", "Infinity" and "NaN" are accepted.
+// - read_integer_field: an I edit descriptor on one field.
+// - read_list_real: one real value of list-directed input.
+//
+// Every value is rounded correctly to single precision: the digits are
+// normalised into one decimal string and converted once (implied decimals
+// shift the decimal exponent, they are never applied by a division).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace traceplot {
+
+enum class ReadStatus {
+  ok,
+  not_a_number,    // a character the descriptor does not accept
+  exponent_range,  // the decimal exponent, implied decimals included, beyond 9999
+  too_large,       // an integer beyond 32 bits
+};
+
+struct RealRead {
+  float value = 0.0f;
+  ReadStatus status = ReadStatus::ok;
+};
+
+struct IntegerRead {
+  std::int32_t value = 0;
+  ReadStatus status = ReadStatus::ok;
+};
+
+// The float nearest to (negative ? -1 : 1) x digits x 10^exponent, ties to
+// even; digits are decimal digits (leading zeros allowed, may be empty = 0).
+// Overflow gives an infinity, underflow a zero, both with the sign.
+float decimal_to_float(bool negative, std::string_view digits, std::int64_t exponent);
+
+RealRead read_real_field(std::string_view field, int implied_decimals);
+IntegerRead read_integer_field(std::string_view field);
+
+// List-directed value separators: blank, tab, carriage return, comma,
+// slash, semicolon (and the end of the line, which the caller handles).
+inline bool is_list_separator(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '/' || c == ';';
+}
+
+// A list-directed real: the characters of one value up to (not including)
+// its separator, as in "-1.5", "2.5e-3", "1.5+3", "inf", "nan(0)" or "7.".
+RealRead read_list_real(std::string_view token);
+
+}  // namespace traceplot

@@ -1,0 +1,124 @@
+// traceplot: draws the traces of the file fort.10 as stacked polylines into
+// the EPS document fort.8, with the run parameters read from standard input.
+//
+// Exit status: 0 after a complete run; 2 for bad or missing input (the
+// document keeps what was drawn before, without its trailer); 1 when the
+// document could not be written.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device/output_unit.hpp"
+#include "driver/input_error.hpp"
+#include "driver/line_reader.hpp"
+#include "driver/parameter_reader.hpp"
+#include "driver/trace_reader.hpp"
+#include "plume/plume.hpp"
+
+namespace traceplot {
+namespace {
+
+constexpr int kPortrait = 1;
+constexpr int kUnit = 8;
+constexpr int kCentimetres = 0;
+constexpr int kMove = 3;
+constexpr int kDraw = 2;
+constexpr float kXStart = 2.0f;
+constexpr const char* kTraceFile = "fort.10";
+
+constexpr int kInputErrorStatus = 2;
+constexpr int kWriteErrorStatus = 1;
+
+[[noreturn]] void fail(const std::string& message) {
+  std::fputs(("traceplot: " + message + "\n").c_str(), stderr);
+  plume::device::flush_all();  // the document keeps what was drawn so far
+  std::exit(kInputErrorStatus);
+}
+
+// The state carried from trace to trace.
+struct Stack {
+  float baseline_y;
+  float first_position = 0.0f;
+  float previous_position = 0.0f;
+  float reference_amplitude = 0.0f;
+};
+
+void lower_baseline(Stack& stack, const RunParameters& p, float position) {
+  if (position == stack.first_position) {
+    stack.baseline_y = stack.baseline_y - 2.0f * std::fabs(p.amplitude_scale);
+  } else {
+    stack.baseline_y = stack.baseline_y - (position - stack.previous_position) * p.spacing_scale;
+  }
+}
+
+void draw_trace(const std::vector<float>& samples, float sample_interval, float amplitude, const Stack& stack,
+                const RunParameters& p) {
+  const bool weighted = p.amplitude_scale < 0.0f;
+  for (std::size_t j = 0; j < samples.size(); ++j) {
+    const float x = (static_cast<float>(j) * sample_interval) * p.time_scale + kXStart;
+    const float y = weighted ? ((samples[j] * amplitude) / stack.reference_amplitude) * p.amplitude_scale +
+                                   stack.baseline_y
+                             : samples[j] * p.amplitude_scale + stack.baseline_y;
+    plume::plot(x, y, j == 0 ? kMove : kDraw);
+  }
+}
+
+int run() {
+  RunParameters p;
+  {
+    LineReader input(STDIN_FILENO, "standard input", false, std::size_t{1} << 16);
+    p = read_run_parameters(input);
+  }
+
+  plume::hplots(1, kPortrait, kUnit, kCentimetres);
+
+  const int fd = ::open(kTraceFile, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail(std::string("cannot open ") + kTraceFile + ": " + std::strerror(errno));
+  LineReader lines(fd, kTraceFile, true);
+  TraceReader reader(lines);
+
+  const FileHeader file = reader.read_file_header();
+  const std::int32_t trace_count = reader.read_trace_count();
+  Stack stack{p.baseline_y};
+  std::vector<float> samples;
+  for (std::int32_t trace = 1; trace <= trace_count; ++trace) {
+    const TraceHeader header = reader.read_trace_header(trace);
+    if (trace == 1) {
+      stack.first_position = header.position;
+      if (p.amplitude_scale < 0.0f) {
+        if (header.amplitude == 0.0f) {
+          fail(lines.name() + ", line " + std::to_string(header.amplitude_line) +
+               " (amplitude of trace 1): an amplitude of 0 cannot be the reference amplitude of a "
+               "negative amplitude_scale");
+        }
+        stack.reference_amplitude = header.amplitude;
+      }
+    } else {
+      lower_baseline(stack, p, header.position);
+    }
+    stack.previous_position = header.position;
+    reader.read_samples(trace, header.sample_count, samples);
+    draw_trace(samples, file.sample_interval, header.amplitude, stack, p);
+  }
+
+  plume::hplots(0, 0, kUnit, 0);
+  return plume::write_failures() > 0 ? kWriteErrorStatus : 0;
+}
+
+}  // namespace
+}  // namespace traceplot
+
+int main() {
+  try {
+    return traceplot::run();
+  } catch (const traceplot::InputError& e) {
+    traceplot::fail(e.what());
+  }
+}
