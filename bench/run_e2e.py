@@ -1,0 +1,526 @@
+#!/usr/bin/env python3
+"""End-to-end benchmarks of Plume, side by side with their baselines.
+
+    python3 bench/run_e2e.py BUILD_DIR [--json out.json]
+
+BUILD_DIR is a build configured with -DPLUME_BUILD_BENCH=ON (Release); this
+script builds nothing. It generates its workloads in a temporary directory on
+local disk (removed afterwards), runs every program in interleaved
+repetitions, checks that all programs of a workload write byte-identical
+documents, and prints the medians, the ratios and the targets.
+
+W1  10,000,000 pen motions (one move, then 1000 draws, repeated) into one
+    document: plume::plot (bench_w1_plume) against snprintf + fwrite
+    (bench_w1_snprintf), gfortran formatted WRITE (bench_w1_fortran) and the
+    floor, one write of the finished bytes (bench_floor).
+W2  traceplot on 1,000 traces of 10,000 samples against gfortran formatted
+    READ + WRITE (bench_w2_fortran); traceplot's peak resident memory and its
+    time growth from 1,000,000 to 10,000,000 samples.
+
+Times are wall-clock times of the whole process, taken by the launcher
+bench_measure (which also reports the peak resident memory), except the
+floor's, which is the time of its open + write + close as it reports it (its
+untimed read of the document into memory would otherwise count). The output
+is removed and the file system synced between runs, and the page cache is
+primed before each (see WARM_MIB), outside the timing.
+
+Exit status: 0 when every program ran and every document matched; 1 when a
+program failed or a document differs; 2 when programs are missing or the
+arguments are wrong; with --strict, 3 when a target is not met.
+"""
+
+import argparse
+import hashlib
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+W1_MOTIONS = 10_000_000
+W2_TRACES = 1_000
+W2_SAMPLES = 10_000
+W2_GROWTH_TRACES = 100  # 1,000,000 samples against W2's 10,000,000
+
+SMOKE_W1_MOTIONS = 30_030
+SMOKE_W2_TRACES = 12
+SMOKE_W2_SAMPLES = 2_500
+SMOKE_W2_GROWTH_TRACES = 3
+
+# traceplot's run parameters (standard input): baseline 27 cm, 0.05 cm per
+# sample unit, 1.6 cm per unit of the 0.001 sample interval, 0.025 cm per
+# unit of trace position: every point stays inside the portrait page.
+W2_PARAMETERS = "27.0\n0.05\n1.6\n0.025\n"
+
+RUN_TIMEOUT_S = 900
+# Before every run the launcher writes and deletes a scratch file of this size
+# next to the program's output: the page cache pages the program then takes
+# are warm on a virtual machine that returns free memory to its host
+# (bench/e2e/warm.hpp). It covers the largest run: a 260 MB document written
+# and a 122 MB trace file read.
+WARM_MIB = 400
+SMOKE_WARM_MIB = 16
+# The floor is the shortest run (a tenth of a second), so the most sensitive
+# to noise: three samples per repetition.
+FLOOR_RUNS_PER_REPETITION = 3
+
+# The launcher that runs and measures every program (set from the build dir).
+LAUNCHER = None
+
+
+class Failure(Exception):
+    """A program failed or a document differs: the run is not valid."""
+
+
+class Missing(Exception):
+    """A program that the run cannot do without is not built."""
+
+
+def fail_loudly(message):
+    print("\n*** E2E FAILURE: " + message, file=sys.stderr)
+
+
+# --- running one program ----------------------------------------------------
+
+
+class Run:
+    def __init__(self, seconds, cpu_seconds, max_rss_kib):
+        self.seconds = seconds
+        self.cpu_seconds = cpu_seconds
+        self.max_rss_kib = max_rss_kib
+
+
+def run_program(argv, cwd, stdin_path, log_prefix, self_timed=False, warm_mib=0, warm_dir=None):
+    """Runs argv to completion under the launcher bench_measure; returns its
+    Run. Raises Failure on a non-zero exit status or a timeout (the stdout and
+    stderr are kept as log files in the work directory)."""
+    out_path, err_path, result_path = log_prefix + ".out", log_prefix + ".err", log_prefix + ".rusage"
+    command = [LAUNCHER, result_path, str(RUN_TIMEOUT_S), str(warm_mib), warm_dir or cwd] + argv
+    with open(stdin_path or os.devnull, "rb") as stdin, open(out_path, "wb") as out, open(
+        err_path, "wb"
+    ) as err:
+        try:
+            status = subprocess.run(command, cwd=cwd, stdin=stdin, stdout=out, stderr=err, check=False).returncode
+        except OSError as e:
+            raise Failure("cannot run %s: %s" % (LAUNCHER, e)) from e
+    if status != 0:
+        with open(err_path, errors="replace") as f:
+            detail = f.read().strip()[-2000:]
+        what = "timed out after %d s" % RUN_TIMEOUT_S if status == 124 else "exited with status %d" % status
+        raise Failure("%s %s%s" % (" ".join(argv), what, (":\n" + detail) if detail else ""))
+    with open(result_path) as f:
+        seconds, cpu_seconds, max_rss_kib = f.read().split()
+    seconds = float(seconds)
+    if self_timed:
+        with open(out_path) as f:
+            seconds = float(f.read().split()[0])
+    return Run(seconds, float(cpu_seconds), int(max_rss_kib))
+
+
+def sha256_of(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 22), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def first_difference(path_a, path_b):
+    """(line number, line of a, line of b) where two documents first differ."""
+    with open(path_a, "rb") as a, open(path_b, "rb") as b:
+        number = 0
+        for line_a in a:
+            number += 1
+            line_b = b.readline()
+            if line_a != line_b:
+                return number, line_a, line_b
+        rest = b.readline()
+        if rest:
+            return number + 1, b"(end of document)", rest
+    return None
+
+
+# --- the programs of one run ------------------------------------------------
+
+
+class Program:
+    """One program of a workload. The first program of a workload writes the
+    reference document; every other program's document must equal it."""
+
+    def __init__(self, key, workload, label, argv, cwd, output, runs, stdin=None, self_timed=False,
+                 per_repetition=1):
+        self.key = key
+        self.workload = workload
+        self.label = label
+        self.argv = argv
+        self.cwd = cwd
+        self.output = output
+        self.runs = runs
+        self.per_repetition = per_repetition  # back-to-back runs within one repetition
+        self.stdin = stdin
+        self.self_timed = self_timed
+        self.results = []
+        self.sha256 = None
+
+    def median(self):
+        return statistics.median(r.seconds for r in self.results) if self.results else None
+
+    def peak_rss_kib(self):
+        return max((r.max_rss_kib for r in self.results), default=None)
+
+
+class Documents:
+    """The reference document of each workload and the programs checked
+    against it."""
+
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.reference = {}  # workload -> (path, sha256, program key)
+        self.matched = {}  # workload -> [program keys]
+        self.mismatches = []
+
+    def check(self, program):
+        digest = sha256_of(program.output)
+        program.sha256 = digest
+        if program.workload not in self.reference:
+            kept = os.path.join(self.workdir, "reference-%s.eps" % program.key)
+            os.replace(program.output, kept)
+            self.reference[program.workload] = (kept, digest, program.key)
+            self.matched[program.workload] = [program.key]
+            return
+        path, expected, owner = self.reference[program.workload]
+        if digest == expected:
+            self.matched[program.workload].append(program.key)
+            return
+        message = "%s: the document of %s differs from that of %s (sha256 %s, expected %s)" % (
+            program.workload, program.key, owner, digest[:16], expected[:16])
+        where = first_difference(path, program.output)
+        if where:
+            message += "\n    first difference at line %d:\n    %-20s %r\n    %-20s %r" % (
+                where[0], owner, where[1], program.key, where[2])
+        self.mismatches.append(message)
+
+    def reference_path(self, workload):
+        return self.reference[workload][0]
+
+
+def machine():
+    model = None
+    try:
+        text = subprocess.run(["lscpu"], capture_output=True, text=True, check=False).stdout
+        for line in text.splitlines():
+            if line.startswith("Model name:"):
+                model = line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    if model is None:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    return {"nproc": os.cpu_count(), "model": model or "unknown"}
+
+
+def file_system_of(path):
+    """The type of the file system holding path (from /proc/mounts)."""
+    best, kind = "", "unknown"
+    real = os.path.realpath(path)
+    try:
+        with open("/proc/mounts") as f:
+            for line in f:
+                fields = line.split()
+                mount = fields[1]
+                inside = real == mount or real.startswith(mount.rstrip("/") + "/")
+                if inside and len(mount) >= len(best):
+                    best, kind = mount, fields[2]
+    except OSError:
+        pass
+    return kind
+
+
+def locate(build, name, required=True):
+    for path in (os.path.join(build, "bench", "e2e", name), os.path.join(build, name)):
+        if os.access(path, os.X_OK):
+            return path
+    if required:
+        raise Missing(name)
+    return None
+
+
+def plan(args, work):
+    """The programs of the run, in the order of one repetition."""
+    smoke = args.smoke
+    motions = SMOKE_W1_MOTIONS if smoke else W1_MOTIONS
+    runs = 1 if smoke else args.runs
+    slow_runs = 1 if smoke else args.slow_runs
+    build = args.build_dir
+    w1_out = os.path.join(work, "w1", "document.eps")
+    w2_dir = os.path.join(work, "w2")
+    growth_dir = os.path.join(work, "w2-growth")
+    params = os.path.join(work, "parameters.txt")
+
+    programs, notes = [], []
+    programs.append(Program("w1_plume", "W1", "plume::plot", [locate(build, "bench_w1_plume"), w1_out, str(motions)],
+                            work, w1_out, runs))
+    programs.append(Program("w1_snprintf", "W1", "snprintf + fwrite",
+                            [locate(build, "bench_w1_snprintf"), w1_out, str(motions)], work, w1_out, runs))
+    fortran_w1 = locate(build, "bench_w1_fortran", required=False)
+    if fortran_w1:
+        programs.append(Program("w1_fortran", "W1", "gfortran formatted WRITE", [fortran_w1, w1_out, str(motions)],
+                                work, w1_out, slow_runs))
+    else:
+        notes.append("bench_w1_fortran not built (needs gfortran): W1 gfortran baseline skipped")
+    # The floor's source document is W1's reference, known after the first run.
+    programs.append(Program("w1_floor", "W1", "floor: one write",
+                            [locate(build, "bench_floor"), None, w1_out, "0" if args.no_warm else "1"],
+                            work, w1_out, runs, self_timed=True,
+                            per_repetition=1 if smoke else FLOOR_RUNS_PER_REPETITION))
+
+    traceplot = locate(build, "traceplot", required=False)
+    fortran_w2 = locate(build, "bench_w2_fortran", required=False)
+    fort8 = os.path.join(w2_dir, "fort.8")
+    if traceplot:
+        programs.append(Program("w2_traceplot", "W2", "traceplot", [traceplot], w2_dir, fort8, runs, stdin=params))
+    else:
+        notes.append("traceplot not built: W2 timing, memory and growth skipped")
+    if fortran_w2:
+        programs.append(Program("w2_fortran", "W2", "gfortran formatted READ + WRITE", [fortran_w2], w2_dir, fort8,
+                                slow_runs, stdin=params))
+    else:
+        notes.append("bench_w2_fortran not built (needs gfortran): W2 gfortran baseline skipped")
+    if traceplot:
+        programs.append(Program("w2_growth_traceplot", "W2/10", "traceplot, a tenth of the samples", [traceplot],
+                                growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params))
+
+    workloads = {
+        "w1_motions": motions,
+        "w2_traces": SMOKE_W2_TRACES if smoke else W2_TRACES,
+        "w2_samples": SMOKE_W2_SAMPLES if smoke else W2_SAMPLES,
+        "w2_growth_traces": SMOKE_W2_GROWTH_TRACES if smoke else W2_GROWTH_TRACES,
+    }
+    return programs, notes, workloads, {"w1": os.path.dirname(w1_out), "w2": w2_dir, "growth": growth_dir,
+                                       "params": params}
+
+
+def generate(args, dirs, workloads):
+    for d in (dirs["w1"], dirs["w2"], dirs["growth"]):
+        os.makedirs(d, exist_ok=True)
+    with open(dirs["params"], "w") as f:
+        f.write(W2_PARAMETERS)
+    tracegen = locate(args.build_dir, "bench_w2_tracegen")
+    for d, traces in ((dirs["w2"], workloads["w2_traces"]), (dirs["growth"], workloads["w2_growth_traces"])):
+        run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
+                    d, None, os.path.join(d, "tracegen"))
+
+
+def run_all(programs, documents, work, progress, warm_mib):
+    repetitions = max(p.runs for p in programs)
+    for repetition in range(repetitions):
+        for program in programs:
+            if repetition >= program.runs:
+                continue
+            if program.key == "w1_floor" and program.argv[1] is None:
+                program.argv[1] = documents.reference_path("W1")
+            for inner in range(program.per_repetition):
+                if os.path.exists(program.output):
+                    os.remove(program.output)
+                os.sync()
+                log = os.path.join(work, "%s-%d-%d" % (program.key, repetition, inner))
+                result = run_program(program.argv, program.cwd, program.stdin, log, program.self_timed,
+                                     warm_mib, os.path.dirname(program.output))
+                program.results.append(result)
+                if progress:
+                    print("  run %d  %-22s %8.3f s" % (repetition + 1, program.key, result.seconds), flush=True)
+                if repetition == 0 and inner == 0:
+                    documents.check(program)
+            if os.path.exists(program.output):
+                os.remove(program.output)
+
+
+# --- judging and reporting --------------------------------------------------
+
+
+def ratio(numerator, denominator):
+    if numerator is None or denominator is None or denominator <= 0:
+        return None
+    return numerator / denominator
+
+
+def judge(programs, smoke):
+    by_key = {p.key: p for p in programs}
+
+    def median(key):
+        return by_key[key].median() if key in by_key else None
+
+    def target(name, value, goal, passes, unit="x"):
+        if smoke:
+            result = "not judged (smoke run)"
+        elif value is None:
+            result = "SKIP"
+        else:
+            result = "PASS" if passes(value) else "FAIL"
+        return {"name": name, "value": value, "unit": unit, "goal": goal, "result": result}
+
+    plume = median("w1_plume")
+    traceplot = median("w2_traceplot")
+    rss = by_key["w2_traceplot"].peak_rss_kib() if "w2_traceplot" in by_key else None
+    return [
+        target("W1: snprintf baseline time / plume time", ratio(median("w1_snprintf"), plume), ">= 15x",
+               lambda v: v >= 15),
+        target("W1: gfortran baseline time / plume time", ratio(median("w1_fortran"), plume), ">= 25x",
+               lambda v: v >= 25),
+        target("W1: plume time / floor time", ratio(plume, median("w1_floor")), "<= 3x", lambda v: v <= 3),
+        target("W2: gfortran baseline time / traceplot time", ratio(median("w2_fortran"), traceplot), ">= 20x",
+               lambda v: v >= 20),
+        target("W2: traceplot peak resident memory", None if rss is None else rss / 1024, "< 32 MiB",
+               lambda v: v < 32, unit="MiB"),
+        target("W2: traceplot time, 10x the samples / 1x", ratio(traceplot, median("w2_growth_traceplot")),
+               "10 +- 1.5", lambda v: 8.5 <= v <= 11.5),
+    ]
+
+
+def format_value(value, unit):
+    if value is None:
+        return "-"
+    if unit == "MiB":
+        return "%.1f MiB" % value
+    return ("%.1f" if value >= 10 else "%.2f") % value + ("x" if unit == "x" else " " + unit)
+
+
+def report(args, info, programs, targets, documents, notes, workloads, elapsed):
+    m = info["machine"]
+    print()
+    print("Plume end-to-end benchmarks (%s)" % ("smoke run" if args.smoke else "full run"))
+    print("machine: %d cores, %s; temp dir on %s; build %s" % (m["nproc"], m["model"], info["tmp_fs"],
+                                                               args.build_dir))
+    print("W1 %s motions; W2 %s traces x %s samples; growth %s traces" % (
+        "{:,}".format(workloads["w1_motions"]), "{:,}".format(workloads["w2_traces"]),
+        "{:,}".format(workloads["w2_samples"]), "{:,}".format(workloads["w2_growth_traces"])))
+    print()
+    print("%-6s %-34s %4s %10s %10s %10s %11s" % ("load", "program", "runs", "median s", "min s", "max s",
+                                                  "peak RSS"))
+    for p in programs:
+        times = [r.seconds for r in p.results]
+        if not times:
+            continue
+        rss = "%.1f MiB" % (p.peak_rss_kib() / 1024) if not p.self_timed else "-"
+        print("%-6s %-34s %4d %10.3f %10.3f %10.3f %11s" % (p.workload, p.label, len(times), p.median(),
+                                                            min(times), max(times), rss))
+    print()
+    print("%-46s %10s %12s  %s" % ("target", "measured", "goal", "result"))
+    for t in targets:
+        print("%-46s %10s %12s  %s" % (t["name"], format_value(t["value"], t["unit"]), t["goal"], t["result"]))
+    print()
+    for workload, keys in documents.matched.items():
+        agreement = "identical documents" if len(keys) > 1 else "document (nothing to compare with)"
+        print("%s: %s from %s, sha256 %s" % (workload, agreement, ", ".join(keys),
+                                             documents.reference[workload][1]))
+    for note in notes:
+        print("note: " + note)
+    print("total time of the run: %.0f s" % elapsed)
+
+
+def to_json(args, info, programs, targets, documents, notes, workloads, elapsed, ok):
+    return {
+        "machine": info["machine"],
+        "temp_file_system": info["tmp_fs"],
+        "build_dir": os.path.abspath(args.build_dir),
+        "smoke": args.smoke,
+        "workloads": workloads,
+        "programs": {
+            p.key: {
+                "workload": p.workload,
+                "label": p.label,
+                "times_s": [r.seconds for r in p.results],
+                "median_s": p.median(),
+                "cpu_s": [r.cpu_seconds for r in p.results],
+                "peak_rss_kib": None if p.self_timed else p.peak_rss_kib(),
+                "document_sha256": p.sha256,
+            }
+            for p in programs
+        },
+        "targets": targets,
+        "documents": {
+            w: {"sha256": documents.reference[w][1], "identical": documents.matched[w]}
+            for w in documents.reference
+        },
+        "mismatches": documents.mismatches,
+        "notes": notes,
+        "total_s": elapsed,
+        "ok": ok,
+    }
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("build_dir", help="a build configured with -DPLUME_BUILD_BENCH=ON")
+    parser.add_argument("--json", metavar="PATH", help="also write the results as JSON to PATH")
+    parser.add_argument("--runs", type=int, default=5, help="runs of each fast program (default 5)")
+    parser.add_argument("--slow-runs", type=int, default=3,
+                        help="runs of each gfortran baseline (default 3)")
+    parser.add_argument("--tmpdir", help="where to make the temporary directory (default: the system's)")
+    parser.add_argument("--smoke", action="store_true",
+                        help="small workloads, one run each: checks the documents only")
+    parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
+    parser.add_argument("--quiet", action="store_true", help="no progress lines")
+    parser.add_argument("--no-warm", action="store_true",
+                        help="do not prime the page cache before each run (see bench/e2e/warm.hpp)")
+    args = parser.parse_args(argv)
+    if args.runs < 1 or args.slow_runs < 1:
+        parser.error("--runs and --slow-runs must be at least 1")
+    if not os.path.isdir(args.build_dir):
+        parser.error("no build directory %s" % args.build_dir)
+    args.build_dir = os.path.abspath(args.build_dir)
+    return args
+
+
+def main(argv):
+    global LAUNCHER
+    args = parse_arguments(argv)
+    started = time.perf_counter()
+    work = tempfile.mkdtemp(prefix="plume-e2e-", dir=args.tmpdir)
+    info = {"machine": machine(), "tmp_fs": file_system_of(work)}
+    status = 0
+    try:
+        LAUNCHER = locate(args.build_dir, "bench_measure")
+        programs, notes, workloads, dirs = plan(args, work)
+        if info["tmp_fs"] in ("tmpfs", "ramfs"):
+            notes.append("the temp dir is in memory (%s), not on disk: use --tmpdir" % info["tmp_fs"])
+        documents = Documents(work)
+        generate(args, dirs, workloads)
+        run_all(programs, documents, work, not args.quiet, 0 if args.no_warm else
+                (SMOKE_WARM_MIB if args.smoke else WARM_MIB))
+        targets = judge(programs, args.smoke)
+        elapsed = time.perf_counter() - started
+        report(args, info, programs, targets, documents, notes, workloads, elapsed)
+        ok = not documents.mismatches
+        if args.json:
+            with open(args.json, "w") as f:
+                json.dump(to_json(args, info, programs, targets, documents, notes, workloads, elapsed, ok), f,
+                          indent=2)
+                f.write("\n")
+        if documents.mismatches:
+            for m in documents.mismatches:
+                fail_loudly(m)
+            status = 1
+        elif args.strict and any(t["result"] == "FAIL" for t in targets):
+            status = 3
+    except Missing as e:
+        fail_loudly("%s is not built in %s: build the bench targets first, e.g.\n"
+                    "    cmake -S . -B %s -G Ninja -DPLUME_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=Release\n"
+                    "    cmake --build %s -j2" % (e, args.build_dir, args.build_dir, args.build_dir))
+        status = 2
+    except Failure as e:
+        fail_loudly(str(e))
+        status = 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
