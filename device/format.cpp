@@ -7,9 +7,11 @@
 // by -e bits, rounded half to even on the bits shifted out. Operand fields of
 // up to 20 characters do the same in 64 bits (m * 10^d < 2^54 for d <= 9).
 #include "device/format.hpp"
+#include "device/path_operands.hpp"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -44,7 +46,7 @@ char* copy(char* out, const char* begin, const char* end) {
 
 // Writes n in decimal so that it ends just before `end`, two digits at a
 // time; at least one digit. Returns the first digit written.
-char* write_backward(char* end, uint64_t n) {
+inline char* write_backward(char* end, uint64_t n) {
   while (n >= 100) {
     const auto pair = static_cast<std::size_t>(n % 100) * 2;
     n /= 100;
@@ -236,6 +238,16 @@ inline uint64_t scaled_rounded(const Binary& b, int d) {
 }
 
 }  // namespace
+
+char* write_path_operands(char* out, float x, float y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    out = write_operand(out, x, 11, 3);
+    *out++ = ' ';
+    return write_operand(out, y, 10, 3);
+  }
+  return path::write_finite_path_operands(out, x, y);
+}
+
 
 char* write_operand_f11_3(char* out, float value) {
   const Binary b = decompose(value);

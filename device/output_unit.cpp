@@ -22,9 +22,6 @@ int g_failures = 0;
 struct Registry {
   std::map<int, std::unique_ptr<OutputUnit>> open;
   std::map<int, std::string> requested_paths;
-  // Cache of the last unit looked up: documents write to one unit at a time.
-  int cached_number = 0;
-  OutputUnit* cached = nullptr;
 };
 
 Registry& registry() {
@@ -128,17 +125,19 @@ void OutputUnit::write_line(std::string_view text) {
   write_all("\n", 1);
 }
 
+UnitCache g_unit_cache;
+
 OutputUnit& unit(int number) {
+  auto& c = g_unit_cache;
+  if (c.unit != nullptr && c.number == number) return *c.unit;
   auto& r = registry();
-  if (r.cached != nullptr && r.cached_number == number) return *r.cached;
   auto it = r.open.find(number);
   if (it == r.open.end()) it = r.open.emplace(number, connect_now(number)).first;
-  r.cached_number = number;
-  r.cached = it->second.get();
-  return *r.cached;
+  c.number = number;
+  c.unit = it->second.get();
+  return *c.unit;
 }
 
-OutputUnit& document() { return unit(p00000_.out_unit); }
 
 void close_unit(int number) {
   auto& r = registry();
@@ -148,7 +147,7 @@ void close_unit(int number) {
     it->second->flush();
     return;
   }
-  if (r.cached == it->second.get()) r.cached = nullptr;
+  if (g_unit_cache.unit == it->second.get()) g_unit_cache.unit = nullptr;
   r.open.erase(it);  // flushes and closes the file
 }
 

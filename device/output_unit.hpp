@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "plume/records.h"
+
 namespace plume::device {
 
 class OutputUnit {
@@ -58,8 +60,21 @@ class OutputUnit {
 
 // The unit, connecting it if this is its first line since it was closed.
 OutputUnit& unit(int number);
+
+// The unit looked up last: documents write to one unit at a time, so the
+// unit of every line is found without a search.
+struct UnitCache {
+  int number = 0;
+  OutputUnit* unit = nullptr;
+};
+extern UnitCache g_unit_cache;
+
 // The unit that receives the document (out_unit of the plot state).
-OutputUnit& document();
+inline OutputUnit& document() {
+  const auto& c = g_unit_cache;
+  if (c.unit != nullptr && c.number == p00000_.out_unit) [[likely]] return *c.unit;
+  return unit(p00000_.out_unit);
+}
 // Flushes and disconnects; the file is kept. Standard units stay connected.
 void close_unit(int number);
 // Connects `number` to `path` for its next connection. False for 0, 5, 6.

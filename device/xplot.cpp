@@ -6,6 +6,7 @@
 
 #include "device/format.hpp"
 #include "device/output_unit.hpp"
+#include "device/path_operands.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "plume/plume.h"
@@ -23,11 +24,15 @@ constexpr std::size_t kOperatorLine = 2 * 11 + 4;  // "(2f11.3,a)" and the line 
 void write_operator_line(float px, float py, const char (&op)[5]) {
   auto& out = device::document();
   char* p = out.reserve(kOperatorLine);
-  p = fmt::write_operand(p, px, 11, 3);
-  *p++ = ' ';  // y keeps a blank before it even when it fills its field
-  p = fmt::write_operand(p, py, 10, 3);
+  p = fmt::path::write_finite_path_operands(p, px, py);  // y keeps a blank before it
   std::memcpy(p, op, 4);
   out.commit(p + 4);
+}
+
+// Truncation toward zero, saturating, of a value known to be finite (the
+// pen position and the page point always are here): two clamps and a cast.
+inline std::int32_t truncate_finite(double v) {
+  return static_cast<std::int32_t>(std::min(std::max(v, -2147483648.0), 2147483647.0));
 }
 
 void record_segment(float px, float py) {
@@ -35,10 +40,10 @@ void record_segment(float px, float py) {
   const auto& c = m00001_;
   const double scale = a00000_.units_scale;
   // The start is truncated as computed, without a rounding to single precision.
-  const std::int32_t sx = device::truncate_saturating(scale * a00000_.pen_x + p00001_.origin_x);
-  const std::int32_t sy = device::truncate_saturating(scale * a00000_.pen_y + p00001_.origin_y);
-  const std::int32_t ex = device::truncate_saturating(px);
-  const std::int32_t ey = device::truncate_saturating(py);
+  const std::int32_t sx = truncate_finite(scale * a00000_.pen_x + p00001_.origin_x);
+  const std::int32_t sy = truncate_finite(scale * a00000_.pen_y + p00001_.origin_y);
+  const std::int32_t ex = truncate_finite(px);
+  const std::int32_t ey = truncate_finite(py);
   std::int32_t lox = std::min(ex, sx), loy = std::min(ey, sy);
   std::int32_t hix = std::max(sx, ex), hiy = std::max(sy, ey);
   if (c.clip_xmin > static_cast<float>(lox)) lox = device::truncate_saturating(c.clip_xmin);
@@ -66,23 +71,36 @@ void xplot(float x, float y, int code) {
     return;
   }
   auto& state = m00000_;
-  const bool writes = code == 3 || code == 2 || code == -2 || code == -3;
-  if (code == 3 && state.move_pending == 1) {
-    write_operator_line(px, py, " pM\n");
-    state.move_pending = 0;
-    g_nplot = 0;
-  } else {
-    if (writes) {
-      write_operator_line(px, py, code == 3 ? " pQ\n" : code == 2 ? " pL\n" : code == -2 ? " rL\n" : " rM\n");
-    }
-    state.move_pending = code == 3 ? 1 : 0;
-    ++g_nplot;
+  switch (code) {
+    case 2:
+      write_operator_line(px, py, " pL\n");
+      break;
+    case 3:
+      if (state.move_pending == 1) {
+        write_operator_line(px, py, " pM\n");
+        state.move_pending = 0;
+        g_nplot = 0;
+        goto store;  // a restarted path: neither counted nor flushed
+      }
+      write_operator_line(px, py, " pQ\n");
+      break;
+    case -2:
+      write_operator_line(px, py, " rL\n");
+      break;
+    case -3:
+      write_operator_line(px, py, " rM\n");
+      break;
+    default:
+      break;
   }
+  state.move_pending = code == 3 ? 1 : 0;
+  ++g_nplot;
   if (g_nplot > kFlushAfter) {
     write_operator_line(px, py, " pM\n");
     g_nplot = 0;
   }
   if (code == 2 || code == -2) record_segment(px, py);
+store:
   a00000_.pen_x = x;
   a00000_.pen_y = y;
 }

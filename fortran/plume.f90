@@ -20,12 +20,14 @@ module plume
       real, intent(in) :: x, y
       integer, intent(in) :: code
     end subroutine xplot
+    ! No intent on arguments written back only for a query: setting calls
+    ! pass constants.
     subroutine origin(x, y, mode)
-      real, intent(inout) :: x, y
+      real :: x, y
       integer, intent(in) :: mode
     end subroutine origin
     subroutine factor(f)
-      real, intent(inout) :: f
+      real :: f
     end subroutine factor
     subroutine where(x, y, f)
       real, intent(out) :: x, y, f
@@ -51,7 +53,7 @@ module plume
       integer, intent(in) :: pen_number
     end subroutine newpen
     subroutine color(color_index)
-      integer, intent(inout) :: color_index
+      integer :: color_index
     end subroutine color
     subroutine rgbcolor(red, green, blue)
       real, intent(in) :: red, green, blue

@@ -221,3 +221,33 @@ TEST(Format, OperandWritersAgreeOnEveryBitPattern) {
 }
 
 }  // namespace
+
+// The inlined writer of path lines must be byte for byte the operand writer
+// of an f11.3 field, a blank and an f10.3 field.
+TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
+  std::uint64_t state = 0x9e3779b97f4a7c15ull;
+  const auto next_bits = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<std::uint32_t>(state);
+  };
+  const float edges[] = {0.0f, -0.0f, 0.0005f, -0.0005f, 0.0015f, 999.9995f, 1000.0f, -99999.9995f,
+                         999999.999f, 1.0e6f, -1.0e5f, 9999999.0f, 1.0e7f, -1.0e7f, 3.0e38f, -3.0e38f,
+                         1.0e-45f, 28.346457f, 56.692914f, 0.1250f, 0.0625f};
+  for (int i = 0; i < 2000000; ++i) {
+    float x = i < 441 ? edges[i % 21] : std::bit_cast<float>(next_bits());
+    float y = i < 441 ? edges[i / 21] : (i % 2 ? std::bit_cast<float>(next_bits()) : x * 0.37f);
+    if (i % 3 == 0) x = static_cast<float>(static_cast<int>(next_bits() % 4000000u) - 2000000) / 1000.0f;
+    if (!std::isfinite(x)) x = 1.5f;
+    if (!std::isfinite(y)) y = -2.5f;
+    char expected[64], actual[64];
+    char* e = plume::fmt::write_operand(expected, x, 11, 3);
+    *e++ = ' ';
+    e = plume::fmt::write_operand(e, y, 10, 3);
+    char* a = plume::fmt::write_path_operands(actual, x, y);
+    ASSERT_EQ(std::string_view(actual, static_cast<std::size_t>(a - actual)),
+              std::string_view(expected, static_cast<std::size_t>(e - expected)))
+        << "x bits " << std::bit_cast<std::uint32_t>(x) << " y bits " << std::bit_cast<std::uint32_t>(y);
+  }
+}

@@ -12,8 +12,12 @@ program module_program
   call plot(3.0, 2.0, 2)
   call where(x, y, f)
   if (x /= 3.0 .or. y /= 2.0 .or. f /= 1.0) error stop 'where'
-  k = 4
+  call color(4)
+  call factor(1.0)
+  call origin(0.0, 0.0, 0)
+  k = 9
   call color(k)
+  if (k /= 0) error stop 'color writes back a replaced index'
   call newpen(2)
   call symbol(1.0, 3.0, 0.5, 'AB', 0.0, 2)
   words = transfer('CD  ', words(1))

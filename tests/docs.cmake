@@ -1,0 +1,23 @@
+# The documentation's examples. docs_test runs every example_doc_* program
+# (each page's C++ example) and the Fortran version of each page's example
+# from docs/fortran/, so it depends on all of them.
+file(GLOB PLUME_DOC_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/doc_*.cpp)
+file(GLOB PLUME_DOC_FORTRAN CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/fortran/doc_*.f90)
+if(TARGET docs_test)
+  target_compile_definitions(docs_test PRIVATE PLUME_SOURCE_DIR_FALLBACK="${PROJECT_SOURCE_DIR}")
+  foreach(source ${PLUME_DOC_EXAMPLES})
+    get_filename_component(name ${source} NAME_WE)
+    if(TARGET example_${name})
+      add_dependencies(docs_test example_${name})
+    endif()
+  endforeach()
+  if(PLUME_HAVE_FORTRAN)
+    target_compile_definitions(docs_test PRIVATE PLUME_DOCS_FORTRAN=1)
+    foreach(source ${PLUME_DOC_FORTRAN})
+      get_filename_component(name ${source} NAME_WE)
+      add_executable(fortran_${name} ${source})
+      target_link_libraries(fortran_${name} PRIVATE plume stdc++)
+      add_dependencies(docs_test fortran_${name})
+    endforeach()
+  endif()
+endif()

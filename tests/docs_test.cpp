@@ -1,0 +1,249 @@
+// The documentation: every page's example program draws a document that
+// Ghostscript renders and crops to the box in its header; the page shows
+// that program and its picture; the Fortran version of the example writes
+// the very same document; links and the manual page hold together.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/document.hpp"
+
+namespace fs = std::filesystem;
+using plume::testing::read_file;
+using plume::testing::split_lines;
+
+namespace {
+
+fs::path source_dir() {
+  const char* dir = std::getenv("PLUME_SOURCE_DIR");
+  return dir != nullptr ? fs::path(dir) : fs::path(PLUME_SOURCE_DIR_FALLBACK);
+}
+
+fs::path binary_dir() {
+  const char* dir = std::getenv("PLUME_BINARY_DIR");
+  return dir != nullptr ? fs::path(dir) : fs::current_path().parent_path().parent_path();
+}
+
+// One page's example: examples/doc_<family>.cpp, drawn by example_doc_<family>,
+// shown in docs/<page>.md with docs/images/<page>.png (page = family with
+// hyphens).
+struct Example {
+  std::string family;
+  std::string page;
+  fs::path source() const { return source_dir() / "examples" / ("doc_" + family + ".cpp"); }
+  fs::path program() const { return binary_dir() / "examples" / ("example_doc_" + family); }
+  fs::path markdown() const { return source_dir() / "docs" / (page + ".md"); }
+  fs::path picture() const { return source_dir() / "docs" / "images" / (page + ".png"); }
+  fs::path fortran_source() const { return source_dir() / "docs" / "fortran" / ("doc_" + family + ".f90"); }
+  fs::path fortran_program() const { return binary_dir() / "tests" / ("fortran_doc_" + family); }
+};
+
+std::vector<Example> examples() {
+  std::vector<Example> found;
+  for (const auto& entry : fs::directory_iterator(source_dir() / "examples")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("doc_", 0) != 0 || entry.path().extension() != ".cpp") continue;
+    Example e;
+    e.family = entry.path().stem().string().substr(4);
+    e.page = e.family;
+    std::replace(e.page.begin(), e.page.end(), '_', '-');
+    found.push_back(e);
+  }
+  std::sort(found.begin(), found.end(), [](const Example& a, const Example& b) { return a.family < b.family; });
+  return found;
+}
+
+// The path in single quotes, for the shell.
+std::string quote(const fs::path& p) {
+  std::string quoted = p.string();
+  quoted.insert(quoted.begin(), '\'');
+  quoted.push_back('\'');
+  return quoted;
+}
+
+int run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct Box {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool operator==(const Box&) const = default;
+};
+
+// "%%BoundingBox: x0 y0 x1 y1"; false for "(atend)" or anything else.
+bool parse_box(const std::string& line, Box& box) {
+  return std::sscanf(line.c_str(), "%%%%BoundingBox: %d %d %d %d", &box.x0, &box.y0, &box.x1, &box.y1) == 4;
+}
+
+struct Size {
+  int width = 0, height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+// The raster size of what gs -dEPSCrop renders at `dpi`.
+Size cropped_size(const fs::path& eps, int dpi) {
+  const fs::path ppm = eps.string() + "." + std::to_string(dpi) + ".ppm";
+  const std::string cmd = plume::testing::ghostscript() +
+                          " -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=ppmraw -r" + std::to_string(dpi) +
+                          " -sOutputFile=" + quote(ppm) + " " + quote(eps);
+  EXPECT_EQ(run(cmd), 0) << cmd;
+  Size size;
+  const auto lines = split_lines(read_file(ppm.string()));
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (!lines[i].empty() && lines[i][0] == '#') continue;
+    std::sscanf(lines[i].c_str(), "%d %d", &size.width, &size.height);
+    break;
+  }
+  return size;
+}
+
+// Width and height from a PNG's header chunk.
+Size png_size(const fs::path& png) {
+  const std::string bytes = read_file(png.string());
+  if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0 || bytes.compare(12, 4, "IHDR") != 0) return {};
+  const auto be32 = [&](std::size_t at) {
+    int v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+  };
+  return {be32(16), be32(20)};
+}
+
+fs::path draw(const Example& e) {
+  const fs::path eps = plume::testing::temp_path(e.family + ".eps");
+  EXPECT_EQ(run(quote(e.program()) + " " + quote(eps)), 0) << e.program();
+  return eps;
+}
+
+TEST(Docs, EveryExampleHasItsProgramPageAndPicture) {
+  const auto all = examples();
+  ASSERT_GE(all.size(), 6u);
+  for (const auto& e : all) {
+    SCOPED_TRACE(e.family);
+    EXPECT_TRUE(fs::exists(e.program())) << "not built: " << e.program();
+    const std::string page = read_file(e.markdown().string());
+    ASSERT_FALSE(page.empty()) << "no page " << e.markdown();
+    EXPECT_NE(page.find(read_file(e.source().string())), std::string::npos)
+        << e.markdown() << " does not show " << e.source() << " as it stands";
+    EXPECT_NE(page.find("](images/" + e.page + ".png)"), std::string::npos) << "picture not shown";
+    EXPECT_TRUE(fs::exists(e.picture())) << e.picture();
+    if (fs::exists(e.fortran_source())) {
+      EXPECT_NE(page.find(read_file(e.fortran_source().string())), std::string::npos)
+          << e.markdown() << " does not show " << e.fortran_source() << " as it stands";
+    }
+  }
+}
+
+TEST(Docs, ExamplesRenderAndCropToTheBoxInTheirHeader) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  for (const auto& e : examples()) {
+    SCOPED_TRACE(e.family);
+    const fs::path eps = draw(e);
+    std::string output;
+    EXPECT_TRUE(plume::testing::renders_cleanly(eps.string(), &output)) << output;
+    const auto lines = split_lines(read_file(eps.string()));
+    ASSERT_GT(lines.size(), 3u);
+    Box header, trailer;
+    ASSERT_TRUE(parse_box(lines[1], header)) << lines[1];
+    ASSERT_TRUE(parse_box(lines.back(), trailer)) << lines.back();
+    EXPECT_EQ(lines[lines.size() - 2], "%%Trailer");
+    EXPECT_EQ(header, trailer);
+    EXPECT_LT(header.x0, header.x1);
+    EXPECT_LT(header.y0, header.y1);
+    // Inside the sheet: the drawing, not the page, is what gets cropped.
+    EXPECT_GE(header.x0, 0);
+    EXPECT_GE(header.y0, 0);
+    EXPECT_LE(header.x1, 595);
+    EXPECT_LE(header.y1, 842);
+    EXPECT_EQ(cropped_size(eps, 72), (Size{header.x1 - header.x0, header.y1 - header.y0}));
+  }
+}
+
+// A picture drawn from an older example would differ in size from what the
+// example draws now (the pictures are made by tools/make_docs_pictures.sh).
+TEST(Docs, PicturesHaveTheSizeTheirExamplesDrawNow) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  for (const auto& e : examples()) {
+    SCOPED_TRACE(e.family);
+    const Size picture = png_size(e.picture());
+    EXPECT_GT(picture.width, 0) << e.picture();
+    EXPECT_EQ(picture, cropped_size(draw(e), 100)) << "redraw with tools/make_docs_pictures.sh";
+    EXPECT_LT(fs::file_size(e.picture()), 100u * 1024u);
+  }
+}
+
+TEST(Docs, FortranVersionsWriteTheSameDocuments) {
+#ifndef PLUME_DOCS_FORTRAN
+  GTEST_SKIP() << "built without Fortran";
+#endif
+  int compared = 0;
+  for (const auto& e : examples()) {
+    if (!fs::exists(e.fortran_source())) continue;
+    SCOPED_TRACE(e.family);
+    const fs::path dir = plume::testing::temp_path("fortran_" + e.family);
+    fs::create_directories(dir);
+    ASSERT_EQ(run("cd " + quote(dir) + " && " + quote(e.fortran_program())), 0) << e.fortran_program();
+    const std::string fortran = read_file((dir / "fort.8").string());
+    EXPECT_FALSE(fortran.empty());
+    EXPECT_TRUE(fortran == read_file(draw(e).string())) << "the Fortran and C++ versions draw differently";
+    ++compared;
+  }
+  EXPECT_GE(compared, 5);
+}
+
+// The targets of the Markdown links "[text](target)" of a page, anchors cut.
+std::vector<std::string> link_targets(const std::string& text) {
+  std::vector<std::string> targets;
+  for (std::size_t at = text.find("]("); at != std::string::npos; at = text.find("](", at + 2)) {
+    const std::size_t end = text.find_first_of(") \n", at + 2);
+    if (end == std::string::npos || text[end] != ')') continue;
+    std::string target = text.substr(at + 2, end - at - 2);
+    target = target.substr(0, target.find('#'));
+    if (!target.empty()) targets.push_back(target);
+  }
+  return targets;
+}
+
+// Relative links in the pages point to files of the tree.
+TEST(Docs, PagesLinkOnlyToFilesThatExist) {
+  int links = 0;
+  for (const auto& entry : fs::directory_iterator(source_dir() / "docs")) {
+    if (entry.path().extension() != ".md") continue;
+    for (const auto& target : link_targets(read_file(entry.path().string()))) {
+      if (target.find("://") != std::string::npos) continue;
+      EXPECT_TRUE(fs::exists(entry.path().parent_path() / target)) << entry.path().filename() << ": " << target;
+      ++links;
+    }
+  }
+  EXPECT_GE(links, 10);
+}
+
+TEST(Docs, ManualPageFormatsWithoutWarnings) {
+  if (run("command -v groff >/dev/null 2>&1") != 0) GTEST_SKIP() << "groff not installed";
+  const fs::path page = source_dir() / "docs" / "traceplot.1";
+  ASSERT_TRUE(fs::exists(page));
+  const fs::path warnings = plume::testing::temp_path("traceplot.1.warnings");
+  const fs::path text = plume::testing::temp_path("traceplot.1.txt");
+  ASSERT_EQ(run("groff -t -man -Tutf8 -ww " + quote(page) + " > " + quote(text) + " 2> " + quote(warnings)), 0);
+  EXPECT_EQ(read_file(warnings.string()), "");
+  // Bold and underlined text comes as overstrikes: "N\bN", "_\bx".
+  std::string shown;
+  for (const char c : read_file(text.string())) {
+    if (c == '\b') {
+      if (!shown.empty()) shown.pop_back();
+    } else {
+      shown += c;
+    }
+  }
+  for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "EXIT STATUS", "EXAMPLES"}) {
+    EXPECT_NE(shown.find(section), std::string::npos) << section;
+  }
+}
+
+}  // namespace
