@@ -71,36 +71,26 @@ void xplot(float x, float y, int code) {
     return;
   }
   auto& state = m00000_;
-  switch (code) {
-    case 2:
-      write_operator_line(px, py, " pL\n");
-      break;
-    case 3:
-      if (state.move_pending == 1) {
-        write_operator_line(px, py, " pM\n");
-        state.move_pending = 0;
-        g_nplot = 0;
-        goto store;  // a restarted path: neither counted nor flushed
-      }
-      write_operator_line(px, py, " pQ\n");
-      break;
-    case -2:
-      write_operator_line(px, py, " rL\n");
-      break;
-    case -3:
-      write_operator_line(px, py, " rM\n");
-      break;
-    default:
-      break;
-  }
-  state.move_pending = code == 3 ? 1 : 0;
-  ++g_nplot;
-  if (g_nplot > kFlushAfter) {
+  if (code == 3 && state.move_pending == 1) {
+    // A second move in a row strokes and restarts the path: not counted.
     write_operator_line(px, py, " pM\n");
+    state.move_pending = 0;
     g_nplot = 0;
+  } else {
+    switch (code) {
+      case 2: write_operator_line(px, py, " pL\n"); break;
+      case 3: write_operator_line(px, py, " pQ\n"); break;
+      case -2: write_operator_line(px, py, " rL\n"); break;
+      case -3: write_operator_line(px, py, " rM\n"); break;
+      default: break;  // other codes only move the stored pen
+    }
+    state.move_pending = code == 3 ? 1 : 0;
+    if (++g_nplot > kFlushAfter) {
+      write_operator_line(px, py, " pM\n");
+      g_nplot = 0;
+    }
+    if (code == 2 || code == -2) record_segment(px, py);
   }
-  if (code == 2 || code == -2) record_segment(px, py);
-store:
   a00000_.pen_x = x;
   a00000_.pen_y = y;
 }
