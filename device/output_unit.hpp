@@ -17,7 +17,7 @@ namespace plume::device {
 
 class OutputUnit {
  public:
-  static constexpr std::size_t kCapacity = std::size_t{1} << 17;
+  static constexpr std::size_t kCapacity = std::size_t{1} << 20;
 
   OutputUnit(int number, std::string path, int fd, bool owns_fd);
   ~OutputUnit();

@@ -84,7 +84,7 @@ TEST(Crop, LongDocumentOnAPipeKeepsAtendInTheHeader) {
   ASSERT_EQ(std::system(("mkfifo '" + fifo + "' && (cat '" + fifo + "' > '" + path + "' &)").c_str()), 0);
   plume::connect_unit(33, fifo);
   plume::hplots(1, 1, 33, 0);
-  for (int i = 0; i < 20000; ++i) draw_diagonal();
+  for (int i = 0; i < 60000; ++i) draw_diagonal();  // well beyond the unit's buffer
   plume::hplots(0, 0, 33, 0);
   std::string text;
   for (int i = 0; i < 500 && text.find("%%Trailer") == std::string::npos; ++i) {
