@@ -13,56 +13,17 @@ using plume::testing::split_lines;
 
 namespace {
 
-const std::vector<std::string> kEmptyPortraitPlot = {
-    "%!PS-Adobe-2.0 EPSF-2.0",
-    "/pM {stroke newpath moveto} def",
-    "/pL {lineto} def",
-    "/pQ {moveto} def",
-    "/rM {rmoveto} def",
-    "/rL {rlineto} def",
-    "2 setlinejoin",
-    "/tR {/Times-Roman findfont ",
-    " exch scalefont setfont} def",
-    "/tI {/Times-Italic findfont ",
-    " exch scalefont setfont} def",
-    "/tB {/Times-Bold findfont ",
-    " exch scalefont setfont} def",
-    "/tBI {/Times-BoldItalic findfont ",
-    " exch scalefont setfont} def",
-    "/hV {/Helvetica-Bold findfont ",
-    " exch scalefont setfont} def",
-    "/pI {/Palatino-Italic findfont ",
-    " exch scalefont setfont} def",
-    "/cR {/Courier findfont ",
-    " exch scalefont setfont} def",
-    "/hR {/Helvetica findfont ",
-    " exch scalefont setfont} def",
-    "/hI {/Helvetica-Oblique findfont ",
-    " exch scalefont setfont} def",
-    "/hBI {/Helvetica-BoldOblique findfont ",
-    " exch scalefont setfont} def",
-    "/sY {/Symbol findfont ",
-    " exch scalefont setfont} def",
-    "/kM {/Ryumin-Light-H findfont ",
-    " exch scalefont setfont} def",
-    "/kG {/GothicBBB-Medium-H findfont ",
-    " exch scalefont setfont} def",
-    "5 5 translate ",
-    "gsave",
-    " stroke ",
-    "  0.30 setlinewidth",
-    "      0.000      0.000 pM",
-    " stroke ",
-    " 0.00 0.00 0.00 setrgbcolor",
-    "stroke",
-    "showpage",
-    "%%BoundingBox:    0    0    0    0",
-};
+std::vector<std::string> empty_first_portrait_plot() {
+  auto lines = plume::testing::first_portrait_head();
+  lines.insert(lines.end(), {"stroke", "showpage", "%%BoundingBox:    0    0    0    0"});
+  return lines;
+}
 
 TEST(Document, FirstEmptyPortraitPlotIsTheDocumentedFortyThreeLines) {
   std::string path;
   const auto doc = draw_document([] {}, 1, 0, &path);
-  EXPECT_EQ(split_lines(doc), kEmptyPortraitPlot);
+  EXPECT_EQ(split_lines(doc), empty_first_portrait_plot());
+  EXPECT_EQ(split_lines(doc).size(), 43u);
   EXPECT_EQ(doc.back(), '\n');
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string gs_output;

@@ -20,49 +20,7 @@ namespace {
 using plume::testing::read_file;
 using plume::testing::split_lines;
 
-const std::vector<std::string> kHead = {
-    "%!PS-Adobe-2.0 EPSF-2.0",
-    "/pM {stroke newpath moveto} def",
-    "/pL {lineto} def",
-    "/pQ {moveto} def",
-    "/rM {rmoveto} def",
-    "/rL {rlineto} def",
-    "2 setlinejoin",
-    "/tR {/Times-Roman findfont ",
-    " exch scalefont setfont} def",
-    "/tI {/Times-Italic findfont ",
-    " exch scalefont setfont} def",
-    "/tB {/Times-Bold findfont ",
-    " exch scalefont setfont} def",
-    "/tBI {/Times-BoldItalic findfont ",
-    " exch scalefont setfont} def",
-    "/hV {/Helvetica-Bold findfont ",
-    " exch scalefont setfont} def",
-    "/pI {/Palatino-Italic findfont ",
-    " exch scalefont setfont} def",
-    "/cR {/Courier findfont ",
-    " exch scalefont setfont} def",
-    "/hR {/Helvetica findfont ",
-    " exch scalefont setfont} def",
-    "/hI {/Helvetica-Oblique findfont ",
-    " exch scalefont setfont} def",
-    "/hBI {/Helvetica-BoldOblique findfont ",
-    " exch scalefont setfont} def",
-    "/sY {/Symbol findfont ",
-    " exch scalefont setfont} def",
-    "/kM {/Ryumin-Light-H findfont ",
-    " exch scalefont setfont} def",
-    "/kG {/GothicBBB-Medium-H findfont ",
-    " exch scalefont setfont} def",
-    "5 5 translate ",
-    "gsave",
-    // the initial pen and colour
-    " stroke ",
-    "  0.30 setlinewidth",
-    "      0.000      0.000 pM",
-    " stroke ",
-    " 0.00 0.00 0.00 setrgbcolor",
-};
+const std::vector<std::string>& kHead = plume::testing::first_portrait_head();
 constexpr std::size_t kHeadLines = 40;
 
 std::vector<std::string> document(std::vector<std::string> body, const std::string& bounding_box) {

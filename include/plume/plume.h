@@ -89,7 +89,9 @@ void dashp_(const float* x, const float* y, const float* dash_length);
 void axmode_(const int32_t* mode);
 
 /* Non-zero: documents opened afterwards announce "%%BoundingBox: (atend)"
- * on their second line, for importers that crop to the box. */
+ * on their second line, for importers that crop to the box; the box, in
+ * sheet coordinates, follows "%%Trailer" and is filled into the second
+ * line at the close where the file allows it. */
 void bbox_atend_(const int32_t* on);
 
 /* Output units. Connects unit to the file at path (trailing blanks trimmed

@@ -94,8 +94,11 @@ enum class AxisNumbering { every_tick, alternate_ticks };
 void axis_numbering(AxisNumbering mode);
 
 // Documents opened after bounding_box_atend(true) announce
-// "%%BoundingBox: (atend)" on their second line, so importers that read the
-// box from the header (EPS cropping) find it in the trailer.
+// "%%BoundingBox: (atend)" on their second line, for importers that crop to
+// the box (gs -dEPSCrop, EPS importers). Their box is in sheet coordinates
+// (through the orientation transform), given after "%%Trailer", and also
+// filled into the second line at the close where the file allows it (a
+// regular file, or a document still in the unit's buffer).
 void bounding_box_atend(bool on);
 
 // Output units: connect `unit` to `path` before its first line is written.

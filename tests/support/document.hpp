@@ -22,6 +22,10 @@ std::string draw_document(const std::function<void()>& draw, int orientation = 1
 // trailer of a document that holds one plot.
 std::vector<std::string> body_lines(const std::string& document);
 
+// The 40 lines a portrait plot in centimetres starts with when it is the
+// first plot of the run: head, initial pen and colour.
+const std::vector<std::string>& first_portrait_head();
+
 // Ghostscript: empty when gs is not installed.
 std::string ghostscript();
 // Renders the document with the nullpage device; returns gs's output and
