@@ -48,20 +48,43 @@ bool LineReader::fill() {
   }
 }
 
-bool LineReader::next(std::string_view& line, std::size_t keep) {
+bool LineReader::next(std::string_view& line, std::size_t keep) { return next_record(line, keep, false); }
+
+bool LineReader::next_after_blanks(std::string_view& line, std::size_t keep) {
+  return next_record(line, keep, true);
+}
+
+namespace {
+bool is_leading_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view after_blanks(std::string_view line, bool skip) {
+  if (!skip) return line;
+  std::size_t i = 0;
+  while (i < line.size() && is_leading_blank(line[i])) ++i;
+  return line.substr(i);
+}
+
+std::string_view kept_part(std::string_view line, std::size_t keep, bool skip, bool& was_cut) {
+  line = after_blanks(line, skip);
+  was_cut = line.size() > keep;
+  return cut(line, keep);
+}
+}  // namespace
+
+bool LineReader::next_record(std::string_view& line, std::size_t keep, bool skip_blanks) {
   for (;;) {
     char* const data = buffer_.get();
     const std::size_t available = end_ - begin_;
     if (const void* nl = std::memchr(data + begin_, '\n', available)) {
       const auto length = static_cast<std::size_t>(static_cast<const char*>(nl) - (data + begin_));
-      line = cut(without_carriage_return({data + begin_, length}), keep);
+      line = kept_part(without_carriage_return({data + begin_, length}), keep, skip_blanks, cut_);
       begin_ += length + 1;
       ++line_;
       return true;
     }
     if (at_end_) {
       if (available == 0) return false;
-      line = cut(without_carriage_return({data + begin_, available}), keep);
+      line = kept_part(without_carriage_return({data + begin_, available}), keep, skip_blanks, cut_);
       begin_ = end_;
       ++line_;
       return true;
@@ -71,18 +94,25 @@ bool LineReader::next(std::string_view& line, std::size_t keep) {
       begin_ = 0;
       end_ = available;
     }
-    if (end_ == capacity_) return next_long(line, keep);
+    if (end_ == capacity_) return next_long(line, keep, skip_blanks);
     fill();
   }
 }
 
 // A line that does not fit in the buffer: keep its head, pass over the rest.
-bool LineReader::next_long(std::string_view& line, std::size_t keep) {
+bool LineReader::next_long(std::string_view& line, std::size_t keep, bool skip_blanks) {
   long_line_.clear();
-  std::size_t length = 0;  // of the whole line so far
+  std::size_t length = 0;    // of the whole line so far, blanks passed over excluded
+  bool in_blanks = skip_blanks;
   auto take = [&](std::size_t n) {
-    if (long_line_.size() < keep) long_line_.append(buffer_.get(), std::min(n, keep - long_line_.size()));
-    length += n;
+    std::size_t from = 0;
+    if (in_blanks) {
+      while (from < n && is_leading_blank(buffer_.get()[from])) ++from;
+      in_blanks = from == n;
+    }
+    const std::size_t rest = n - from;
+    if (long_line_.size() < keep) long_line_.append(buffer_.get() + from, std::min(rest, keep - long_line_.size()));
+    length += rest;
   };
   for (;;) {
     const void* nl = std::memchr(buffer_.get(), '\n', end_);
@@ -100,6 +130,7 @@ bool LineReader::next_long(std::string_view& line, std::size_t keep) {
   std::string_view kept(long_line_);
   // The line end's carriage return is only in the kept part when all of it is.
   line = length == kept.size() ? without_carriage_return(kept) : kept;
+  cut_ = length > kept.size();
   return true;
 }
 

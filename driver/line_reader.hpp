@@ -27,6 +27,11 @@ class LineReader {
   // characters; the view lasts until the next call. False at end of file.
   // A read error is an InputError.
   bool next(std::string_view& line, std::size_t keep = kWholeLine);
+  // The same, with the record's leading blanks (spaces, tabs) passed over
+  // and not counted in `keep`: memory stays bounded however long the blanks.
+  bool next_after_blanks(std::string_view& line, std::size_t keep);
+  // Whether the record last returned was longer than what was kept.
+  bool last_line_cut() const { return cut_; }
 
   // Line number of the record last returned (0 before the first).
   long line_number() const { return line_; }
@@ -34,7 +39,8 @@ class LineReader {
 
  private:
   bool fill();
-  bool next_long(std::string_view& line, std::size_t keep);
+  bool next_record(std::string_view& line, std::size_t keep, bool skip_blanks);
+  bool next_long(std::string_view& line, std::size_t keep, bool skip_blanks);
 
   int fd_;
   std::string name_;
@@ -45,6 +51,7 @@ class LineReader {
   std::size_t end_ = 0;
   bool at_end_ = false;
   long line_ = 0;
+  bool cut_ = false;
   std::string long_line_;  // the kept part of a line longer than the buffer
 };
 

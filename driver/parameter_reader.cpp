@@ -9,6 +9,10 @@
 namespace traceplot {
 namespace {
 
+// A read keeps this much of its line after the leading blanks: the value
+// stands first, and the rest of the line is discarded anyway.
+constexpr std::size_t kKeptColumns = 4096;
+
 // The largest repeat count the gfortran runtime accepts.
 constexpr std::int64_t kMaxRepeat = 200'000'000;
 
@@ -30,7 +34,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view ParameterReader::next_line(std::string_view name, int index, int count) {
   std::string_view line;
-  if (!lines_.next(line)) {
+  if (!lines_.next_after_blanks(line, kKeptColumns)) {
     throw InputError(lines_.name() + ": end of file before " + std::string(name) + " (parameter " +
                      std::to_string(index) + " of " + std::to_string(count) + ")");
   }
@@ -69,7 +73,12 @@ float ParameterReader::value_at(std::string_view line, std::size_t i, std::strin
         where + "no value for " + std::string(name) +
         (c == '/' ? " (a slash ends the input)" : " (a null value: a separator stands before any number)"));
   }
-  const std::string_view token = line.substr(i, token_end(line, i) - i);
+  const std::size_t end = token_end(line, i);
+  if (end == line.size() && lines_.last_line_cut()) {
+    throw InputError(where + "value for " + std::string(name) + " longer than " + std::to_string(kKeptColumns) +
+                     " characters");
+  }
+  const std::string_view token = line.substr(i, end - i);
   std::string_view number = token;
 
   // "r*value": a repeat count, of which one read uses the first copy.

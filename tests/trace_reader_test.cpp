@@ -219,6 +219,23 @@ TEST(LineReader, LinesAcrossAndBeyondTheBufferAreWholeOrCut) {
   }
 }
 
+TEST(LineReader, LeadingBlanksArePassedOverWithoutBeingKept) {
+  for (std::size_t capacity : {std::size_t{2}, std::size_t{7}, LineReader::kDefaultCapacity}) {
+    const std::string blanks(100, ' ');
+    auto r = lines_of(blanks + "\t 1.5 rest\n" + blanks + "\n   123456789\r\n", capacity);
+    std::string_view line;
+    ASSERT_TRUE(r.next_after_blanks(line, 4));
+    EXPECT_EQ(line, "1.5 ") << capacity;
+    EXPECT_TRUE(r.last_line_cut());
+    ASSERT_TRUE(r.next_after_blanks(line, 4));
+    EXPECT_EQ(line, "");
+    EXPECT_FALSE(r.last_line_cut());
+    ASSERT_TRUE(r.next_after_blanks(line, 9));
+    EXPECT_EQ(line, "123456789") << capacity;
+    EXPECT_EQ(r.line_number(), 3);
+  }
+}
+
 TEST(LineReader, ReadErrorIsAnInputError) {
   const int fd = ::open(".", O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
