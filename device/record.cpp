@@ -5,10 +5,13 @@
 
 #include "device/format.hpp"
 #include "device/output_unit.hpp"
+#include "plume/plume.h"
+#include "plume/plume.hpp"
 
 namespace plume::device {
 namespace {
-int g_dropped = 0;
+int g_dropped = 0;        // since the last take_dropped_count()
+int g_dropped_total = 0;  // in the whole run
 }
 
 Record& Record::text(std::string_view s) {
@@ -65,7 +68,12 @@ void write_listed(std::string_view text) {
   r.blank().text(text).write();
 }
 
-void count_dropped() { ++g_dropped; }
+void count_dropped() {
+  ++g_dropped;
+  ++g_dropped_total;
+}
+
+int dropped_total() { return g_dropped_total; }
 
 int take_dropped_count() {
   const int n = g_dropped;
@@ -74,3 +82,9 @@ int take_dropped_count() {
 }
 
 }  // namespace plume::device
+
+namespace plume {
+int dropped_lines() { return device::dropped_total(); }
+}  // namespace plume
+
+extern "C" int32_t plume_dropped_lines(void) { return plume::dropped_lines(); }

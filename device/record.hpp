@@ -40,5 +40,6 @@ void write_listed(std::string_view text);
 // Records dropped for non-finite operands since the last call; resets.
 int take_dropped_count();
 void count_dropped();
+int dropped_total();
 
 }  // namespace plume::device

@@ -109,7 +109,9 @@ int run() {
   }
 
   plume::hplots(0, 0, kUnit, 0);
-  return plume::write_failures() > 0 ? kWriteErrorStatus : 0;
+  // A document that could not be written whole, or that lacks motions whose
+  // coordinates were not finite, is not a success.
+  return plume::write_failures() > 0 || plume::dropped_lines() > 0 ? kWriteErrorStatus : 0;
 }
 
 }  // namespace

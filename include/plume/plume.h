@@ -101,6 +101,8 @@ int32_t plume_connect_unit(int32_t unit, const char* path);
 void connect_unit_(const int32_t* unit, const char* path, size_t path_len);
 /* Number of output failures (unwritable file, full disk) reported so far. */
 int32_t plume_write_failures(void);
+/* Number of lines left out of documents because an operand was not finite. */
+int32_t plume_dropped_lines(void);
 
 #ifdef __cplusplus
 }

@@ -106,5 +106,8 @@ void bounding_box_atend(bool on);
 bool connect_unit(int unit, std::string_view path);
 // Number of output failures reported so far (unwritable file, full disk).
 int write_failures();
+// Number of lines left out of documents so far because an operand was not
+// finite (each close reports its own on standard error).
+int dropped_lines();
 
 }  // namespace plume
