@@ -96,8 +96,11 @@ Box sheet_box() {
   const auto add = [](std::int32_t a, std::int32_t c) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{a} + c, INT32_MIN, INT32_MAX));
   };
+  const auto from_590 = [](std::int32_t a) {  // 590 - a, in 64 bits: -INT32_MIN overflows
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(590 - std::int64_t{a}, INT32_MIN, INT32_MAX));
+  };
   if (p00000_.orientation == 1) return {add(b.bbox_xmin, 5), add(b.bbox_ymin, 5), add(b.bbox_xmax, 5), add(b.bbox_ymax, 5)};
-  return {add(590, -b.bbox_ymax), add(b.bbox_xmin, 5), add(590, -b.bbox_ymin), add(b.bbox_xmax, 5)};
+  return {from_590(b.bbox_ymax), add(b.bbox_xmin, 5), from_590(b.bbox_ymin), add(b.bbox_xmax, 5)};
 }
 
 void close_plot() {

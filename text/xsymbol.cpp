@@ -143,6 +143,9 @@ void xsymbol(float x, float y, float height, std::string_view text, float angle,
     device::count_dropped();
     return;
   }
+  // A size that prints as 0.000 would select a font of size 0, on which
+  // "show" fails and ends the page; such a text shows nothing anyway.
+  if (size < 0.0005f) return;
 
   angle = printable_angle(angle);
   write_rotate_line(angle);
