@@ -1,4 +1,6 @@
 // Arcs and circles in the output path, and fills of the current path.
+#include <cmath>
+
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "graphics/palette.hpp"
@@ -10,9 +12,20 @@ namespace {
 
 constexpr int kFill = 1;
 
+// PostScript interpreters build arcs in device space and stop with a
+// limitcheck when an arc reaches 2^23 device units (a million points at
+// 600 dpi). An arc that reaches that far lies far off any page.
+constexpr double kArcReach = 1.0e6;
+
+bool within_reach(float px, float py, float pr) {
+  const double r = std::fabs(static_cast<double>(pr));
+  return std::fabs(static_cast<double>(px)) + r < kArcReach && std::fabs(static_cast<double>(py)) + r < kArcReach;
+}
+
 // Starts a path of its own and puts the arc in it. An arc with a
-// non-finite operand is dropped whole, "stroke newpath" included, so the
-// pending path and its current point survive; returns whether it was written.
+// non-finite operand, or one reaching beyond what interpreters can build, is
+// dropped whole, "stroke newpath" included, so the pending path and its
+// current point survive; returns whether it was written.
 bool write_arc(float x, float y, float radius, float start_angle, float end_angle) {
   const float px = device::page_x(x);
   const float py = device::page_y(y);
@@ -20,8 +33,8 @@ bool write_arc(float x, float y, float radius, float start_angle, float end_angl
   device::Record r;
   r.real(px, 11, 3).real(py, 11, 3).real(pr, 11, 3);
   r.real(start_angle, 11, 3).real(end_angle, 11, 3).text(" arc");
-  if (!r.finite()) {
-    r.write();  // counts the dropped line
+  if (!r.finite() || !within_reach(px, py, pr)) {
+    device::count_dropped();
     return false;
   }
   device::write_text("stroke newpath");
