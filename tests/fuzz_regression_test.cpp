@@ -140,9 +140,8 @@ TEST(FuzzCorpus, TraceSeedOfTheWorkedExampleReadsThrough) {
 }  // namespace
 
 // Findings of the harnesses, each with its reproducer: the fixed ones stay
-// as regression tests; an open one fails until the library is fixed, or is
-// DISABLED_ where the behaviour is documented and a decision is pending
-// (remove the prefix to enable it).
+// as regression tests; a DISABLED_ one records behaviour that is documented,
+// pending a decision (remove the prefix to enable it).
 namespace findings {
 
 // A pen-down motion right after a call that leaves the PostScript path
@@ -191,8 +190,8 @@ TEST(FuzzFindings, DISABLED_DashedSegmentAfterAFillRenders) {
 
 // Found by the text harness (Ghostscript replay of its corpus): a text in a
 // PostScript font whose size is below 0.0005 points (height 0, or a unit
-// system that left the scale at 0) is selected as "0.000  tR", and the
-// "show" that follows fails with /undefinedresult, ending the page there.
+// system that left the scale at 0) was selected as "0.000  tR", and the
+// "show" that followed failed with /undefinedresult, ending the page there.
 TEST(FuzzFindings, PostScriptTextOfZeroSizeRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;
@@ -202,11 +201,11 @@ TEST(FuzzFindings, PostScriptTextOfZeroSizeRenders) {
 }
 
 // Found by the soup harness: closing a landscape plot opened after
-// bounding_box_atend(true) computes the sheet box as 590 - bbox_ymin
+// bounding_box_atend(true) computed the sheet box as 590 - bbox_ymin
 // (device/hplots.cpp, sheet_box), negating a 32-bit value: undefined for
 // INT32_MIN, which a segment far below a viewport far below the page leaves
-// in bbox_ymin. UndefinedBehaviorSanitizer stops the sanitizer build here;
-// the normal build shows the wrapped value in the box.
+// in bbox_ymin. UndefinedBehaviorSanitizer stopped the sanitizer build there;
+// the normal build showed the wrapped value in the box.
 TEST(FuzzFindings, AtendBoxOfALandscapePlotReachingInt32MinIsSound) {
   plume::bounding_box_atend(true);
   const std::string document = plume::testing::draw_document(
@@ -227,10 +226,9 @@ TEST(FuzzFindings, AtendBoxOfALandscapePlotReachingInt32MinIsSound) {
   EXPECT_GT(x1, x0) << lines.back();
 }
 
-// The input that found it, through the harness with its guards off.
+// The input that found it, through the harness.
 TEST(FuzzFindings, SoupInputNegatingInt32MinInTheAtendBox) {
   const Bytes input = {0xee, 0xc5, 0xd8, 0x6f, 0xf3, 0xf3, 0xf3, 0xf3, 0xf3, 0xf3, 0xf3, 0xf3, 0xf3, 0xfe, 0xff, 0xff, 0xff, 0x00, 0x70, 0x03, 0xa3, 0xa6, 0x00, 0x3a, 0x00, 0x00, 0x03, 0x00, 0x03, 0x03, 0x00};
-  plume::fuzz::temporary_guards = false;
   plume::fuzz::DocumentSink sink;
   sink.prefix = plume::testing::temp_path("negation.slot");
   int documents = 0;
@@ -242,10 +240,9 @@ TEST(FuzzFindings, SoupInputNegatingInt32MinInTheAtendBox) {
 // Found by the soup harness (Ghostscript replay of its corpus): Ghostscript
 // cannot build an arc that reaches 2^23 device units (8388608 points at
 // 72 dpi, fewer at printer resolutions) from the origin and stops with
-// "/limitcheck in --arc--". The library writes an arc with any finite
+// "/limitcheck in --arc--". The library wrote an arc with any finite
 // operands, clamped to 9999999.999, so a circle far off the page (or centred
-// symbol 1 drawn there) ends the page. The harnesses skip arcs reaching past
-// a million points (arc_within_reach in fuzz/harness.hpp).
+// symbol 1 drawn there) ended the page.
 TEST(FuzzFindings, CircleFarOffThePageRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;

@@ -40,13 +40,17 @@ struct DocumentSink {
 // Output slots a harness may use; one file each.
 inline constexpr int kSlots = 8;
 
-// The sink of a fuzzing process: /tmp/plume-fuzz-<pid>-<slot>.eps, reused
-// for every input and removed at exit.
+// The sink of a fuzzing process: $TMPDIR/plume-fuzz-<pid>-<slot>.eps (TMPDIR
+// defaults to /tmp), reused for every input and removed at a normal exit
+// (libFuzzer ends some runs without one: run.sh points TMPDIR into its work
+// directory).
 inline const DocumentSink& process_sink() {
   // Never destroyed: the exit handler that removes the files needs it.
   static const DocumentSink* const sink = [] {
     auto* s = new DocumentSink;
-    s->prefix = "/tmp/plume-fuzz-" + std::to_string(::getpid()) + "-";
+    const char* tmp = std::getenv("TMPDIR");
+    s->prefix = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/plume-fuzz-" +
+                std::to_string(::getpid()) + "-";
     std::atexit([] {
       for (int k = 0; k < kSlots; ++k) std::remove(process_sink().path(k).c_str());
     });
@@ -76,48 +80,6 @@ inline void reset_shared_records() {
 inline bool page_point_finite(float x, float y) {
   return std::isfinite(a00000_.units_scale * x + p00001_.origin_x) &&
          std::isfinite(a00000_.units_scale * y + p00001_.origin_y);
-}
-
-// Temporary guards keep the harnesses clear of library faults already found
-// and reported (each has its reproducer in fuzz_regression_test.cpp), so
-// that fuzzing and the Ghostscript replay go on finding new ones. The
-// regression test turns them off to replay the original inputs.
-inline bool temporary_guards = true;
-
-// Temporary guard, until the library handles it: Ghostscript cannot build an
-// arc that reaches 2^23 device units (8388608 points at 72 dpi, fewer at
-// higher resolutions) from the origin: "/limitcheck in --arc--". The library
-// writes arcs with any finite operands (clamped to 9999999.999), so an arc,
-// a circle or centred symbol 1 far off the page ends the page. The harnesses
-// skip arcs that reach past a million points.
-inline bool arc_within_reach(float x, float y, float radius) {
-  if (!temporary_guards) return true;
-  constexpr double kReach = 1e6;
-  const double scale = a00000_.units_scale;
-  const double px = static_cast<float>(scale * x + p00001_.origin_x);
-  const double py = static_cast<float>(scale * y + p00001_.origin_y);
-  const double pr = std::fabs(static_cast<float>(radius * scale));
-  if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pr)) return true;  // dropped anyway
-  return std::fabs(px) + pr < kReach && std::fabs(py) + pr < kReach;
-}
-
-// The same for the circle of centred symbol 1, drawn by symbol (and csymbl,
-// line) with a radius of half the height; a start at the continuation point
-// (x or y of 999 or more) is somewhere the harness does not know.
-inline bool marker_within_reach(float x, float y, float height, std::int32_t marker) {
-  if (!temporary_guards || marker != 1) return true;
-  if (x >= 999.0f || y >= 999.0f) return false;
-  return arc_within_reach(x, y, height / 2.0f);
-}
-
-// The centred symbol number that symbol reads from a text when n < 0: its
-// first four bytes, blanks where the text is shorter.
-inline std::int32_t marker_of_text(std::string_view text) {
-  char word[4] = {' ', ' ', ' ', ' '};
-  std::memcpy(word, text.data(), std::min<std::size_t>(text.size(), 4));
-  std::int32_t marker;
-  std::memcpy(&marker, word, 4);
-  return marker;
 }
 
 // Tracks whether the document's current path has a current point. The

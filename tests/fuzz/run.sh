@@ -49,7 +49,7 @@ for h in "${harnesses[@]}"; do
   mkdir -p "$dir/corpus" "$dir/artifacts"
   cp "$here/corpus/$h/"* "$dir/corpus/"
   echo "== fuzzing $h for ${seconds}s"
-  "$fuzzer" "$dir/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+  TMPDIR="$dir" "$fuzzer" "$dir/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
     -artifact_prefix="$dir/artifacts/" -print_final_stats=1 >"$dir/log" 2>&1
   status=$?
   grep -a -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' "$dir/log" | sed 's/^/   /'

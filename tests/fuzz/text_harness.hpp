@@ -108,7 +108,6 @@ inline void one_call(FuzzInput& in, CurrentPoint& point) {
     case 1: {
       const float x = in.real(), y = in.real(), height = in.real(), angle = in.real();
       auto t = text_argument(in, kMaxText);
-      if (t.count < 0 && !marker_within_reach(x, y, height, marker_of_text(t.text.view()))) break;
       point.ensure();
       symbol(x, y, height, t.text.view(), angle, t.count);
       break;
@@ -117,7 +116,6 @@ inline void one_call(FuzzInput& in, CurrentPoint& point) {
       const float x = in.real(), y = in.real(), height = in.real(), angle = in.real();
       const std::int32_t marker = in.byte() < 200 ? in.below(30) - 2 : in.integer();
       const std::int32_t n = in.byte() < 220 ? marker_count(in) : in.integer();
-      if (n < 0 && !marker_within_reach(x, y, height, marker)) break;
       point.ensure();
       symbol(x, y, height, marker, angle, n);
       break;
@@ -152,8 +150,6 @@ inline void one_call(FuzzInput& in, CurrentPoint& point) {
       const float x = in.real(), y = in.real(), height = in.real();
       const std::int32_t pen = in.byte() < 200 ? in.below(4) - 1 : in.integer();
       const std::int32_t marker = in.byte() < 200 ? in.below(30) - 2 : in.integer();
-      // A negative pen code shifts the origin by (x, y) before the symbol.
-      if (!marker_within_reach(pen < 0 ? 2.0f * x : x, pen < 0 ? 2.0f * y : y, height, marker)) break;
       point.ensure();
       csymbl(x, y, pen, height, marker);
       break;
