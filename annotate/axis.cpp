@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "annotate/power.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -58,19 +59,6 @@ int exponent_of(float delta) {
     --exponent;
   }
   return exponent;
-}
-
-// 10 to an integer power, as the Fortran runtime computes real ** integer.
-float ten_to(int e) {
-  std::uint32_t u = e < 0 ? 0u - static_cast<std::uint32_t>(e) : static_cast<std::uint32_t>(e);
-  float result = 1.0f;
-  float base = 10.0f;
-  while (u != 0) {
-    if ((u & 1u) != 0) result *= base;
-    u >>= 1;
-    if (u != 0) base *= base;
-  }
-  return e < 0 ? 1.0f / result : result;
 }
 
 float clamp_position(float v) {
@@ -134,7 +122,7 @@ void axis(float x, float y, std::string_view label, int label_count, float axis_
   f.dir = direction_of(f.angle);
 
   const int exponent = exponent_of(delta_value);
-  const float unscale = ten_to(-exponent);
+  const float unscale = annotate::ten_to(-exponent);
   float value = first_value * unscale;
   const float step = delta_value * unscale;
 

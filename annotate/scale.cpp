@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "annotate/power.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -26,22 +27,6 @@ constexpr float kTolerance = 0.01f;
 constexpr float kLog10Factor = 0.4343f;
 constexpr float kFloorBias = 1000.0f;
 constexpr float kLongestAxis = 32767.0f;
-
-// 10 to an integer power, as the Fortran runtime computes real ** integer:
-// repeated squaring, a negative power as the reciprocal of the positive one.
-float ten_to(std::int64_t e) {
-  // Beyond +-100 single precision holds only infinity or zero anyway.
-  e = std::clamp<std::int64_t>(e, -100, 100);
-  std::uint64_t u = static_cast<std::uint64_t>(e < 0 ? -e : e);
-  float result = 1.0f;
-  float base = 10.0f;
-  while (u != 0) {
-    if ((u & 1u) != 0) result *= base;
-    u >>= 1;
-    if (u != 0) base *= base;
-  }
-  return e < 0 ? 1.0f / result : result;
-}
 
 std::int64_t decade_of(float d) {
   const float biased = kLog10Factor * std::log(d) + kFloorBias;
@@ -106,7 +91,7 @@ void scale(std::span<float> values, float axis_length, int count, int stride) {
 
   float d = (ymax - ymin) / length;
   if (d <= 0.0f) d = std::fabs(2.0f * ymin / length) + 1.0f;
-  const float p = ten_to(decade_of(d));
+  const float p = annotate::ten_to(decade_of(d));
   const float r = d / p - kTolerance;
 
   auto [f, step] = fit(ymin, ymax, length, p, t, start_step(r));

@@ -173,14 +173,14 @@ std::size_t number(const Keys& keys, const std::string& name) {
   return value;
 }
 
-char fill_character(const std::string& spec) {
-  if (spec == "space") return ' ';
-  if (spec == "tab") return '\t';
-  if (spec == "nul") return '\0';
-  if (spec.size() == 4 && spec.starts_with("0x"))
-    return static_cast<char>(std::stoi(spec.substr(2), nullptr, 16));
-  if (spec.size() == 1) return spec[0];
-  throw std::runtime_error("generate: unknown char=" + spec);
+char fill_character(const std::string& name) {
+  if (name == "space") return ' ';
+  if (name == "tab") return '\t';
+  if (name == "nul") return '\0';
+  if (name.size() == 4 && name.starts_with("0x"))
+    return static_cast<char>(std::stoi(name.substr(2), nullptr, 16));
+  if (name.size() == 1) return name[0];
+  throw std::runtime_error("generate: unknown char=" + name);
 }
 
 std::string& file_text(Inputs& in, const std::string& name) {
