@@ -31,6 +31,8 @@ class OutputUnit {
     return buffer_ + used_;
   }
   void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+  // Room for n bytes without a flush, or null.
+  char* room(std::size_t n) { return kCapacity - used_ >= n ? buffer_ + used_ : nullptr; }
 
   // One whole record: the text and a line feed.
   void write_line(std::string_view text);
@@ -69,10 +71,14 @@ struct UnitCache {
 };
 extern UnitCache g_unit_cache;
 
+// The unit that receives the document if it is the one looked up last, or null.
+inline OutputUnit* cached_document() {
+  const auto& c = g_unit_cache;
+  return c.number == p00000_.out_unit ? c.unit : nullptr;
+}
 // The unit that receives the document (out_unit of the plot state).
 inline OutputUnit& document() {
-  const auto& c = g_unit_cache;
-  if (c.unit != nullptr && c.number == p00000_.out_unit) [[likely]] return *c.unit;
+  if (OutputUnit* u = cached_document()) [[likely]] return *u;
   return unit(p00000_.out_unit);
 }
 // Flushes and disconnects; the file is kept. Standard units stay connected.

@@ -3,12 +3,14 @@
 // writer. Byte for byte what write_operand writes for f11.3 and f10.3.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 namespace plume::fmt::path {
 
+using std::uint32_t;
 using std::uint64_t;
 
 // ".ddd" for every three-digit decimal part: one copy writes the point and
@@ -28,11 +30,11 @@ constexpr PointAndDecimals make_point_and_decimals() {
 }
 constexpr PointAndDecimals kPointAndDecimals = make_point_and_decimals();
 
-// Integer parts 0..999 right-aligned in seven places, blank-filled (the
-// eighth byte is overwritten by the point), and the place of the first digit.
+// Integer parts 0..999 right-aligned in seven places, blank-filled. The
+// eighth byte, which the point overwrites, holds the place of the first
+// digit, so one load brings both.
 struct SmallIntegers {
   char text[1000][8];
-  std::int8_t first[1000];
 };
 constexpr SmallIntegers make_small_integers() {
   SmallIntegers t{};
@@ -41,36 +43,50 @@ constexpr SmallIntegers make_small_integers() {
     t.text[i][4] = i >= 100 ? static_cast<char>('0' + i / 100) : ' ';
     t.text[i][5] = i >= 10 ? static_cast<char>('0' + i / 10 % 10) : ' ';
     t.text[i][6] = static_cast<char>('0' + i % 10);
-    t.first[i] = static_cast<std::int8_t>(i >= 100 ? 4 : i >= 10 ? 5 : 6);
+    t.text[i][7] = static_cast<char>(i >= 100 ? 4 : i >= 10 ? 5 : 6);
   }
   return t;
 }
 constexpr SmallIntegers kSmallIntegers = make_small_integers();
 
+// Adding 1.5 * 2^52 to a non-negative double below 2^51 rounds it to an
+// integer, ties to even, and leaves that integer in the low mantissa bits.
+constexpr double kRound = 6755399441055744.0;
+
 // |value| * 1000 rounded to an integer, ties to even, clamped to `widest`.
-// A float times 1000 is exact in double precision (24 + 10 bits of
-// mantissa), and adding and removing 1.5 * 2^52 rounds it, ties to even,
-// for values below 2^51.
+// A float times 1000 is exact in double precision (24 + 10 bits of mantissa).
 inline uint64_t thousandths(float value, uint64_t widest) {
   const double scaled = std::fabs(static_cast<double>(value)) * 1000.0;
   if (!(scaled < static_cast<double>(widest))) return widest;
-  constexpr double kRound = 6755399441055744.0;  // 1.5 * 2^52
-  const double rounded = scaled + kRound;         // not folded: IEEE arithmetic is kept
+  const double rounded = scaled + kRound;  // not folded: IEEE arithmetic is kept
   return static_cast<uint64_t>(rounded - kRound);
 }
 
-// An f<w>.3 operand (w <= 12) whose seven places before the decimals start
-// at `places` (for w < 11 the leading places belong to what precedes the
-// field and must be blanks already or may become blanks).
-[[gnu::always_inline]] inline void write_path_operand(char* places, float value, int w) {
-  // w is 11 or 10: the fields of a path line.
+// An operand whose magnitude rounds below 1000 (|value| * 1000 below
+// 999999.5, given as `scaled`): seven places, the point and three decimals
+// at `places`, the places before the first digit blank, a sign if negative.
+[[gnu::always_inline]] inline void write_small_operand(char* places, double scaled, bool negative) {
+  const auto n = static_cast<uint32_t>(std::bit_cast<uint64_t>(scaled + kRound));
+  const uint32_t integer = n / 1000;
+  char text[8];
+  std::memcpy(text, kSmallIntegers.text[integer], 8);
+  std::memcpy(places, text, 8);
+  std::memcpy(places + 7, kPointAndDecimals.text[n - integer * 1000], 4);
+  // The place before the first digit is a blank already: a store either way.
+  places[text[7] - 1] = negative ? '-' : ' ';
+}
+
+// An f<w>.3 operand (w is 11 or 10) of any finite magnitude whose seven
+// places before the decimals start at `places` (for w = 10 the first place
+// belongs to what precedes the field and may become a blank).
+inline void write_path_operand(char* places, float value, int w) {
   const bool negative = std::signbit(value);
   const uint64_t n = thousandths(value, (w == 11 ? (negative ? 999999999ull : 9999999999ull) : (negative ? 99999999ull : 999999999ull)));
   const uint64_t integer = n / 1000;
   char* first;
-  if (integer < 1000) [[likely]] {
+  if (integer < 1000) {
     std::memcpy(places, kSmallIntegers.text[integer], 8);
-    first = places + kSmallIntegers.first[integer];
+    first = places + kSmallIntegers.text[integer][7];
   } else {
     std::memset(places + 11 - w, ' ', static_cast<std::size_t>(w - 4));
     first = places + 7;
@@ -81,9 +97,17 @@ inline uint64_t thousandths(float value, uint64_t widest) {
 }
 
 // x in f11.3, a blank and y in f10.3: 22 characters. Both finite.
-inline char* write_finite_path_operands(char* out, float x, float y) {
+[[gnu::always_inline]] inline char* write_finite_path_operands(char* out, float x, float y) {
+  const double sx = std::fabs(static_cast<double>(x)) * 1000.0;
+  const double sy = std::fabs(static_cast<double>(y)) * 1000.0;
+  // Page points below 1000 in magnitude: nearly every line of every document.
+  if (sx < 999999.5 && sy < 999999.5) [[likely]] {
+    write_small_operand(out, sx, std::signbit(x));
+    write_small_operand(out + 11, sy, std::signbit(y));  // its first place is the separating blank
+    return out + 22;
+  }
   write_path_operand(out, x, 11);
-  write_path_operand(out + 11, y, 10);  // its first place is the separating blank
+  write_path_operand(out + 11, y, 10);
   out[11] = ' ';
   return out + 22;
 }

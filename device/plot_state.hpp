@@ -8,6 +8,10 @@
 
 #include "plume/records.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace plume::device {
 
 // Page coordinate of a user coordinate, rounded to single precision.
@@ -20,6 +24,28 @@ inline std::int32_t truncate_saturating(double v) {
   if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
   if (v <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(v);
+}
+
+// The same for a value known to be finite (a page point, a segment start).
+// On x86 the truncating conversion gives INT32_MIN for any value out of
+// range, and only that result needs a second look.
+inline std::int32_t truncate_finite(double v) {
+#if defined(__SSE2__)
+  const std::int32_t t = _mm_cvttsd_si32(_mm_set_sd(v));
+  if (t == std::numeric_limits<std::int32_t>::min()) [[unlikely]] return v > 0 ? std::numeric_limits<std::int32_t>::max() : t;
+  return t;
+#else
+  return truncate_saturating(v);
+#endif
+}
+inline std::int32_t truncate_finite(float v) {
+#if defined(__SSE2__)
+  const std::int32_t t = _mm_cvttss_si32(_mm_set_ss(v));
+  if (t == std::numeric_limits<std::int32_t>::min()) [[unlikely]] return v > 0 ? std::numeric_limits<std::int32_t>::max() : t;
+  return t;
+#else
+  return truncate_saturating(v);
+#endif
 }
 
 }  // namespace plume::device

@@ -21,7 +21,7 @@ std::int32_t g_nplot = 0;
 constexpr int kFlushAfter = 1000;
 constexpr std::size_t kOperatorLine = 2 * 11 + 4;  // "(2f11.3,a)" and the line feed
 
-void write_operator_line(float px, float py, const char (&op)[5]) {
+[[gnu::always_inline]] inline void write_operator_line(float px, float py, const char (&op)[5]) {
   auto& out = device::document();
   char* p = out.reserve(kOperatorLine);
   p = fmt::path::write_finite_path_operands(p, px, py);  // y keeps a blank before it
@@ -29,27 +29,84 @@ void write_operator_line(float px, float py, const char (&op)[5]) {
   out.commit(p + 4);
 }
 
-// Truncation toward zero, saturating, of a value known to be finite (the
-// pen position and the page point always are here): two clamps and a cast.
-inline std::int32_t truncate_finite(double v) {
-  return static_cast<std::int32_t>(std::min(std::max(v, -2147483648.0), 2147483647.0));
+// The same line written from a slow path: one copy of the writer for them all.
+[[gnu::noinline]] void write_operator_line_out_of_line(float px, float py, const char (&op)[5]) {
+  write_operator_line(px, py, op);
 }
 
-void record_segment(float px, float py) {
-  auto& b = m00000_;
+// The clip window as whole-point limits, derived again whenever the window
+// changes. For a window within 2^23 points of the page origin, "the box edge
+// is the truncated window edge when the window edge lies inside it" is the
+// same as taking the larger (smaller) of the two, so one min and one max do
+// what a conversion and a comparison per edge would.
+struct ClipLimits {
+  std::uint32_t window[4] = {};
+  bool known = false;
+  bool whole_points = false;  // the window is within 2^23 of the origin
+  std::int32_t xmin = 0, ymin = 0, xmax = 0, ymax = 0;
+};
+ClipLimits g_clip;
+
+[[gnu::noinline]] void derive_clip_limits() {
   const auto& c = m00001_;
+  std::memcpy(g_clip.window, &c, sizeof g_clip.window);
+  g_clip.known = true;
+  constexpr float kExact = 8388608.0f;  // 2^23
+  const auto near = [](float v) { return std::fabs(v) < kExact; };
+  g_clip.whole_points = near(c.clip_xmin) && near(c.clip_ymin) && near(c.clip_xmax) && near(c.clip_ymax);
+  if (g_clip.whole_points) {
+    g_clip.xmin = static_cast<std::int32_t>(c.clip_xmin);
+    g_clip.ymin = static_cast<std::int32_t>(c.clip_ymin);
+    g_clip.xmax = static_cast<std::int32_t>(c.clip_xmax);
+    g_clip.ymax = static_cast<std::int32_t>(c.clip_ymax);
+  }
+}
+
+// The window is compared bit for bit: any program may have written the record.
+[[gnu::always_inline]] inline const ClipLimits& clip_limits() {
+  static_assert(sizeof g_clip.window == sizeof m00001_);
+  if (!g_clip.known || std::memcmp(&m00001_, g_clip.window, sizeof g_clip.window) != 0) [[unlikely]]
+    derive_clip_limits();
+  return g_clip;
+}
+
+struct Box {
+  std::int32_t lox, loy, hix, hiy;
+};
+
+// The documented rule, comparing in single precision, for windows far out.
+[[gnu::noinline]] Box clip_by_comparison(Box b) {
+  const auto& c = m00001_;
+  if (c.clip_xmin > static_cast<float>(b.lox)) b.lox = device::truncate_saturating(c.clip_xmin);
+  if (static_cast<float>(b.hix) > c.clip_xmax) b.hix = device::truncate_saturating(c.clip_xmax);
+  if (c.clip_ymin > static_cast<float>(b.loy)) b.loy = device::truncate_saturating(c.clip_ymin);
+  if (static_cast<float>(b.hiy) > c.clip_ymax) b.hiy = device::truncate_saturating(c.clip_ymax);
+  return b;
+}
+
+[[gnu::always_inline]] inline void record_segment(float px, float py) {
+  auto& b = m00000_;
   const double scale = a00000_.units_scale;
   // The start is truncated as computed, without a rounding to single precision.
-  const std::int32_t sx = truncate_finite(scale * a00000_.pen_x + p00001_.origin_x);
-  const std::int32_t sy = truncate_finite(scale * a00000_.pen_y + p00001_.origin_y);
-  const std::int32_t ex = truncate_finite(px);
-  const std::int32_t ey = truncate_finite(py);
+  const std::int32_t sx = device::truncate_finite(scale * a00000_.pen_x + p00001_.origin_x);
+  const std::int32_t sy = device::truncate_finite(scale * a00000_.pen_y + p00001_.origin_y);
+  const std::int32_t ex = device::truncate_finite(px);
+  const std::int32_t ey = device::truncate_finite(py);
   std::int32_t lox = std::min(ex, sx), loy = std::min(ey, sy);
   std::int32_t hix = std::max(sx, ex), hiy = std::max(sy, ey);
-  if (c.clip_xmin > static_cast<float>(lox)) lox = device::truncate_saturating(c.clip_xmin);
-  if (static_cast<float>(hix) > c.clip_xmax) hix = device::truncate_saturating(c.clip_xmax);
-  if (c.clip_ymin > static_cast<float>(loy)) loy = device::truncate_saturating(c.clip_ymin);
-  if (static_cast<float>(hiy) > c.clip_ymax) hiy = device::truncate_saturating(c.clip_ymax);
+  const ClipLimits& clip = clip_limits();
+  if (clip.whole_points) [[likely]] {
+    lox = std::max(lox, clip.xmin);
+    loy = std::max(loy, clip.ymin);
+    hix = std::min(hix, clip.xmax);
+    hiy = std::min(hiy, clip.ymax);
+  } else {
+    const Box clipped = clip_by_comparison({lox, loy, hix, hiy});
+    lox = clipped.lox;
+    loy = clipped.loy;
+    hix = clipped.hix;
+    hiy = clipped.hiy;
+  }
   if (b.bbox_xmax == 0 && b.bbox_ymax == 0) {
     b.bbox_xmin = lox;
     b.bbox_ymin = loy;
@@ -61,38 +118,67 @@ void record_segment(float px, float py) {
   b.bbox_ymax = std::max(b.bbox_ymax, hiy);
 }
 
-}  // namespace
-
-void xplot(float x, float y, int code) {
-  const float px = device::page_x(x);
-  const float py = device::page_y(y);
-  if (!std::isfinite(px) || !std::isfinite(py)) {
-    device::count_dropped();  // nothing written, pen and path state unchanged
-    return;
+// The operator of each pen code that writes a line; other codes only move
+// the stored pen.
+const char (*operator_of(int code))[5] {
+  static constexpr char kDraw[5] = " pL\n", kMove[5] = " pQ\n", kRelativeDraw[5] = " rL\n",
+                        kRelativeMove[5] = " rM\n";
+  switch (code) {
+    case 2: return &kDraw;
+    case 3: return &kMove;
+    case -2: return &kRelativeDraw;
+    case -3: return &kRelativeMove;
+    default: return nullptr;
   }
+}
+
+
+// Every code but a plain draw inside the path's flush period.
+[[gnu::noinline]] void move_pen(float x, float y, float px, float py, int code) {
   auto& state = m00000_;
   if (code == 3 && state.move_pending == 1) {
     // A second move in a row strokes and restarts the path: not counted.
-    write_operator_line(px, py, " pM\n");
+    write_operator_line_out_of_line(px, py, " pM\n");
     state.move_pending = 0;
     g_nplot = 0;
   } else {
-    switch (code) {
-      case 2: write_operator_line(px, py, " pL\n"); break;
-      case 3: write_operator_line(px, py, " pQ\n"); break;
-      case -2: write_operator_line(px, py, " rL\n"); break;
-      case -3: write_operator_line(px, py, " rM\n"); break;
-      default: break;  // other codes only move the stored pen
-    }
+    if (const auto op = operator_of(code)) write_operator_line_out_of_line(px, py, *op);
     state.move_pending = code == 3 ? 1 : 0;
     if (++g_nplot > kFlushAfter) {
-      write_operator_line(px, py, " pM\n");
+      write_operator_line_out_of_line(px, py, " pM\n");
       g_nplot = 0;
     }
     if (code == 2 || code == -2) record_segment(px, py);
   }
   a00000_.pen_x = x;
   a00000_.pen_y = y;
+}
+
+}  // namespace
+
+void xplot(float x, float y, int code) {
+  const float px = device::page_x(x);
+  const float py = device::page_y(y);
+  if (!std::isfinite(px) || !std::isfinite(py)) [[unlikely]] {
+    device::count_dropped();  // nothing written, pen and path state unchanged
+    return;
+  }
+  // The line of nearly every motion: a draw that does not end the flush
+  // period, into a buffer with room for it. No call on this path.
+  device::OutputUnit* out = device::cached_document();
+  char* p = out != nullptr ? out->room(kOperatorLine) : nullptr;
+  if (code == 2 && g_nplot < kFlushAfter && p != nullptr) [[likely]] {
+    p = fmt::path::write_finite_path_operands(p, px, py);
+    std::memcpy(p, " pL\n", 4);
+    out->commit(p + 4);
+    m00000_.move_pending = 0;
+    ++g_nplot;
+    record_segment(px, py);
+    a00000_.pen_x = x;
+    a00000_.pen_y = y;
+    return;
+  }
+  move_pen(x, y, px, py, code);
 }
 
 }  // namespace plume

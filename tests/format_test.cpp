@@ -251,3 +251,39 @@ TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
         << "x bits " << std::bit_cast<std::uint32_t>(x) << " y bits " << std::bit_cast<std::uint32_t>(y);
   }
 }
+
+// Path operands below 1000 take a short route: every 211th bit pattern of
+// that range in both fields, and every pattern next to where the short
+// route ends (999.9995, rounding up to 1000.000).
+TEST(Format, PathLineWriterShortRouteAgreesAcrossItsRange) {
+  const auto line_of = [](float x, float y) {
+    char text[64];
+    char* e = plume::fmt::write_operand(text, x, 11, 3);
+    *e++ = ' ';
+    e = plume::fmt::write_operand(e, y, 10, 3);
+    return std::string(text, static_cast<std::size_t>(e - text));
+  };
+  const auto path_line_of = [](float x, float y) {
+    char text[64];
+    const char* e = plume::fmt::write_path_operands(text, x, y);
+    return std::string(text, static_cast<std::size_t>(e - text));
+  };
+  const std::uint32_t limit = std::bit_cast<std::uint32_t>(1000.0f);
+  std::uint32_t partner = std::bit_cast<std::uint32_t>(-0.0005f);
+  for (std::uint32_t bits = 0; bits <= limit; bits += 211) {
+    for (const float v : {std::bit_cast<float>(bits), -std::bit_cast<float>(bits)}) {
+      partner = partner * 1664525u + 1013904223u;
+      const float other = std::bit_cast<float>(partner % (limit + 1) | (partner & 0x80000000u));
+      ASSERT_EQ(path_line_of(v, other), line_of(v, other)) << "bits " << bits;
+      ASSERT_EQ(path_line_of(other, v), line_of(other, v)) << "bits " << bits;
+    }
+  }
+  const std::uint32_t edge = std::bit_cast<std::uint32_t>(999.9995f);
+  for (std::uint32_t bits = edge - 2000; bits <= edge + 2000; ++bits) {
+    const float v = std::bit_cast<float>(bits);
+    for (const float w : {v, -v}) {
+      ASSERT_EQ(path_line_of(w, 1.0f), line_of(w, 1.0f)) << "bits " << bits;
+      ASSERT_EQ(path_line_of(1.0f, w), line_of(1.0f, w)) << "bits " << bits;
+    }
+  }
+}

@@ -2,7 +2,9 @@
 // bounding box, and the plot/origin/factor/where calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "plume/plume.h"
@@ -280,6 +282,82 @@ TEST(PenMotion, HugeCoordinatesSaturateInTheBox) {
         plume::plot(1.0e37f, 1.0f, 2);
         EXPECT_EQ(m00000_.bbox_xmin, 0);
         EXPECT_EQ(m00000_.bbox_xmax, 556);
+      },
+      1, 2);
+}
+
+// The box rule written out plainly: segment ends truncated (the start from
+// the stored pen in double precision), each edge limited by the window when
+// the window edge lies inside it, and a box with zero right and top edges
+// taking the segment's lower edges afresh.
+struct ReferenceBox {
+  std::int32_t xmin, ymin, xmax, ymax;
+};
+std::int32_t truncated(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (v <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(v);
+}
+ReferenceBox box_after_segment(ReferenceBox box, float pen_x, float pen_y, float x, float y) {
+  const double scale = a00000_.units_scale;
+  const std::int32_t sx = truncated(scale * pen_x + p00001_.origin_x);
+  const std::int32_t sy = truncated(scale * pen_y + p00001_.origin_y);
+  const std::int32_t ex = truncated(a00000_.units_scale * x + p00001_.origin_x);
+  const std::int32_t ey = truncated(a00000_.units_scale * y + p00001_.origin_y);
+  std::int32_t lox = std::min(sx, ex), loy = std::min(sy, ey), hix = std::max(sx, ex), hiy = std::max(sy, ey);
+  const auto& c = m00001_;
+  if (c.clip_xmin > static_cast<float>(lox)) lox = truncated(c.clip_xmin);
+  if (static_cast<float>(hix) > c.clip_xmax) hix = truncated(c.clip_xmax);
+  if (c.clip_ymin > static_cast<float>(loy)) loy = truncated(c.clip_ymin);
+  if (static_cast<float>(hiy) > c.clip_ymax) hiy = truncated(c.clip_ymax);
+  const bool unset = box.xmax == 0 && box.ymax == 0;
+  return {unset ? lox : std::min(box.xmin, lox), unset ? loy : std::min(box.ymin, loy), std::max(box.xmax, hix),
+          std::max(box.ymax, hiy)};
+}
+
+// Windows of every kind, written into the record between draws as a program
+// sharing the record may: near and fractional, negative, far beyond 2^23
+// where single precision no longer holds every whole point, infinite and NaN.
+TEST(PenMotion, BoxFollowsTheWindowRuleForEveryKindOfWindow) {
+  std::uint64_t state = 0x2545f4914f6cdd1dull;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  const float edges[] = {0.0f, 28.5f, -0.5f, -28.5f, 556.0f, 797.0f, 8388607.5f, 8388608.0f, 16777216.0f,
+                         16777220.0f, -16777220.0f, 3.0e9f, -3.0e9f, std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+  const float spans[] = {1.0f, 600.0f, 1.0e5f, 1.6777e7f, 3.4e7f, 5.0e9f};
+  const auto coordinate = [&] {
+    const float span = spans[next() % 6];
+    return (static_cast<float>(next() % 20001) / 10000.0f - 1.0f) * span;
+  };
+  draw_document(
+      [&] {
+        plume::factor(0.05f);  // 20 points per unit: one unit, one point
+        ReferenceBox expected{m00000_.bbox_xmin, m00000_.bbox_ymin, m00000_.bbox_xmax, m00000_.bbox_ymax};
+        for (int i = 0; i < 20000; ++i) {
+          if (i % 7 == 0) {  // some draws share a window, most get a new one
+            float* window = &m00001_.clip_xmin;
+            for (int k = 0; k < 4; ++k)
+              window[k] = next() % 3 == 0 ? edges[next() % 16] : coordinate() + 0.25f * static_cast<float>(next() % 4);
+          }
+          if (i % 50 == 0) {
+            m00000_.bbox_xmax = m00000_.bbox_ymax = 0;  // start a box afresh now and then
+            expected.xmax = expected.ymax = 0;
+          }
+          const float pen_x = a00000_.pen_x, pen_y = a00000_.pen_y;
+          const float x = coordinate(), y = coordinate();
+          expected = box_after_segment(expected, pen_x, pen_y, x, y);
+          plume::plot(x, y, 2);
+          ASSERT_EQ(m00000_.bbox_xmin, expected.xmin) << "draw " << i;
+          ASSERT_EQ(m00000_.bbox_ymin, expected.ymin) << "draw " << i;
+          ASSERT_EQ(m00000_.bbox_xmax, expected.xmax) << "draw " << i;
+          ASSERT_EQ(m00000_.bbox_ymax, expected.ymax) << "draw " << i;
+        }
       },
       1, 2);
 }

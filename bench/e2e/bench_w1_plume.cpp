@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
   }
   plume::connect_unit(8, argv[1]);
   plume::hplots(1, 1, 8, 0);
+  plume::bench::W1Sequence sequence;
   for (std::int64_t i = 0; i < motions; ++i) {
-    const auto m = plume::bench::w1_motion(i);
+    const auto m = sequence.next();
     plume::plot(m.x, m.y, m.code);
   }
   plume::hplots(0, 0, 8, 0);

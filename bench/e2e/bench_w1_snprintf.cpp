@@ -135,8 +135,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const char* text : kHead) std::fprintf(w.out, "%s\n", text);
+  plume::bench::W1Sequence sequence;
   for (std::int64_t i = 0; i < motions; ++i) {
-    const auto m = plume::bench::w1_motion(i);
+    const auto m = sequence.next();
     w.motion(m.x, m.y, m.code);
   }
   std::fprintf(w.out, "stroke\nshowpage\n%%%%BoundingBox:%5d%5d%5d%5d\n", w.bbox[0], w.bbox[1],

@@ -26,6 +26,25 @@ inline Motion w1_motion(std::int64_t i) {
           i % kW1Group == 0 ? 3 : 2};
 }
 
+// The same motions in order, without a division per motion: what a program
+// that draws a polyline does, so the time measured is the writer's.
+class W1Sequence {
+ public:
+  Motion next() {
+    const Motion m{1.0f + static_cast<float>(along_) * 0.018f, 1.0f + static_cast<float>(across_) * 0.01f,
+                   in_group_ == 0 ? 3 : 2};
+    if (++along_ == 1000) along_ = 0;
+    across_ += 7919 % 2000;  // (i % 2000) * 7919 % 2000, one step on
+    if (across_ >= 2000) across_ -= 2000;
+    if (++in_group_ == kW1Group) in_group_ = 0;
+    return m;
+  }
+
+ private:
+  std::int32_t along_ = 0, across_ = 0;
+  std::int64_t in_group_ = 0;
+};
+
 }  // namespace plume::bench
 
 #include <charconv>
