@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "plume/plume.hpp"
 #include "plume/records.h"
@@ -60,12 +61,16 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
 
 OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
     : number_(number), path_(std::move(path)), fd_(fd), owns_fd_(owns_fd),
-      failed_(fd < 0), buffer_(new char[kCapacity]) {}
+      failed_(fd < 0), buffer_(new char[kCapacity]) {
+  struct stat st {};
+  background_ = owns_fd && fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
 
 OutputUnit::~OutputUnit() {
   flush();
   if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
   delete[] buffer_;
+  delete[] spare_;
 }
 
 void OutputUnit::fail(int error) {
@@ -89,8 +94,32 @@ void OutputUnit::write_all(const char* data, std::size_t size) {
   }
 }
 
+void OutputUnit::settle() {
+  if (!pending_.active()) return;
+  if (const int error = pending_.wait(); error != 0) fail(error);
+}
+
 void OutputUnit::flush() {
+  settle();
   if (used_ > 0 && !failed_) write_all(buffer_, used_);
+  flushed_ += used_;
+  used_ = 0;
+}
+
+void OutputUnit::spill() {
+  if (!background_) {
+    flush();
+    return;
+  }
+  settle();
+  if (used_ > 0 && !failed_) {
+    if (spare_ == nullptr) spare_ = new char[kCapacity];
+    if (pending_.start(fd_, buffer_, used_)) {
+      std::swap(buffer_, spare_);
+    } else {
+      write_all(buffer_, used_);
+    }
+  }
   flushed_ += used_;
   used_ = 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/background_writer.hpp"
 #include "plume/records.h"
 
 namespace plume::device {
@@ -27,7 +28,7 @@ class OutputUnit {
   // The hot path: reserve room for at most n bytes (n <= kCapacity), write
   // them at the returned pointer, then commit the end of what was written.
   char* reserve(std::size_t n) {
-    if (kCapacity - used_ < n) flush();
+    if (kCapacity - used_ < n) spill();
     return buffer_ + used_;
   }
   void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
@@ -36,7 +37,11 @@ class OutputUnit {
 
   // One whole record: the text and a line feed.
   void write_line(std::string_view text);
+  // Everything written so far reaches the file (or the error is reported).
   void flush();
+  // Makes room: the full buffer is written, by the background writer for a
+  // regular file, which then fills its second buffer meanwhile.
+  void spill();
   // Bytes written to this unit so far, buffered or not.
   std::size_t offset() const { return flushed_ + used_; }
   // Overwrites bytes written earlier at `at` (same length); false when the
@@ -49,6 +54,8 @@ class OutputUnit {
  private:
   void fail(int error);
   void write_all(const char* data, std::size_t size);
+  // Waits for the write in flight and reports its error.
+  void settle();
 
   int number_;
   std::string path_;
@@ -58,6 +65,9 @@ class OutputUnit {
   std::size_t used_ = 0;
   std::size_t flushed_ = 0;
   char* buffer_;
+  char* spare_ = nullptr;   // the buffer being written in the background
+  bool background_ = false; // a regular file, written in the background
+  PendingWrite pending_;
 };
 
 // The unit, connecting it if this is its first line since it was closed.

@@ -94,6 +94,8 @@ RealRead read_field_inf_nan(std::string_view rest, bool negative) {
   return kNotANumber;
 }
 
+constexpr float kFloatPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 }  // namespace
 
 float decimal_to_float(bool negative, std::string_view digits, std::int64_t exponent) {
@@ -113,11 +115,11 @@ float decimal_to_float(bool negative, std::string_view digits, std::int64_t expo
   // and so are the powers of ten up to 10^10; one IEEE multiplication or
   // division of two exact operands is correctly rounded.
   if (digits.size() <= 7 && exponent >= -10 && exponent <= 10) {
-    constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     std::uint32_t m = 0;
     for (const char c : digits) m = m * 10 + static_cast<std::uint32_t>(c - '0');
     const float exact = static_cast<float>(m);
-    const float value = exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
+    const float value =
+        exponent < 0 ? exact / kFloatPowersOfTen[-exponent] : exact * kFloatPowersOfTen[exponent];
     return negative ? -value : value;
   }
 
@@ -142,7 +144,7 @@ float decimal_to_float(bool negative, std::string_view digits, std::int64_t expo
   return negative ? -value : value;
 }
 
-RealRead read_real_field(std::string_view f, int implied_decimals) {
+RealRead read_real_field_in_general(std::string_view f, int implied_decimals) {
   const std::size_t n = f.size();
   std::size_t i = 0;
   auto skip_blanks = [&] {
