@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
+#include <stdexcept>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +15,28 @@
 
 namespace plume::testing {
 
+namespace {
+std::filesystem::path g_temp_dir;
+pid_t g_temp_owner = 0;
+
+// Removed when the test process ends (not when a forked child does): a
+// directory left behind could be found again by a later process that gets
+// the same number.
+void remove_temp_dir() {
+  if (::getpid() != g_temp_owner) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(g_temp_dir, ignored);
+}
+}  // namespace
+
 std::string temp_path(std::string_view name) {
   static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("plume-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(d);
-    return d;
+    std::string pattern = (std::filesystem::temp_directory_path() / "plume-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+    g_temp_dir = pattern;
+    g_temp_owner = ::getpid();
+    std::atexit(remove_temp_dir);
+    return g_temp_dir;
   }();
   return (dir / std::string(name)).string();
 }
