@@ -63,9 +63,10 @@ RUN_TIMEOUT_S = 900
 # and a 122 MB trace file read.
 WARM_MIB = 400
 SMOKE_WARM_MIB = 16
-# The floor is the shortest run (a tenth of a second), so the most sensitive
-# to noise: three samples per repetition.
-FLOOR_RUNS_PER_REPETITION = 3
+# The runs of a fraction of a second (plume's and traceplot's, the floor)
+# are the most sensitive to noise on a shared machine: three samples per
+# repetition for each of them.
+SHORT_RUNS_PER_REPETITION = 3
 
 # The launcher that runs and measures every program (set from the build dir).
 LAUNCHER = None
@@ -264,8 +265,9 @@ def plan(args, work):
     params = os.path.join(work, "parameters.txt")
 
     programs, notes = [], []
+    short = 1 if smoke else SHORT_RUNS_PER_REPETITION
     programs.append(Program("w1_plume", "W1", "plume::plot", [locate(build, "bench_w1_plume"), w1_out, str(motions)],
-                            work, w1_out, runs))
+                            work, w1_out, runs, per_repetition=short))
     programs.append(Program("w1_snprintf", "W1", "snprintf + fwrite",
                             [locate(build, "bench_w1_snprintf"), w1_out, str(motions)], work, w1_out, runs))
     fortran_w1 = locate(build, "bench_w1_fortran", required=False)
@@ -278,13 +280,14 @@ def plan(args, work):
     programs.append(Program("w1_floor", "W1", "floor: one write",
                             [locate(build, "bench_floor"), None, w1_out, "0" if args.no_warm else "1"],
                             work, w1_out, runs, self_timed=True,
-                            per_repetition=1 if smoke else FLOOR_RUNS_PER_REPETITION))
+                            per_repetition=short))
 
     traceplot = locate(build, "traceplot", required=False)
     fortran_w2 = locate(build, "bench_w2_fortran", required=False)
     fort8 = os.path.join(w2_dir, "fort.8")
     if traceplot:
-        programs.append(Program("w2_traceplot", "W2", "traceplot", [traceplot], w2_dir, fort8, runs, stdin=params))
+        programs.append(Program("w2_traceplot", "W2", "traceplot", [traceplot], w2_dir, fort8, runs, stdin=params,
+                                per_repetition=short))
     else:
         notes.append("traceplot not built: W2 timing, memory and growth skipped")
     if fortran_w2:
@@ -294,7 +297,8 @@ def plan(args, work):
         notes.append("bench_w2_fortran not built (needs gfortran): W2 gfortran baseline skipped")
     if traceplot:
         programs.append(Program("w2_growth_traceplot", "W2/10", "traceplot, a tenth of the samples", [traceplot],
-                                growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params))
+                                growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params,
+                                per_repetition=short))
 
     workloads = {
         "w1_motions": motions,

@@ -1,4 +1,5 @@
 // The plotter-style pen motion calls: plot, origin, factor, where.
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -16,6 +17,7 @@ float g_base_scale = 0.0f;
 }  // namespace
 
 void plot(float x, float y, int code) {
+  if (code == 2 && device::draw_in_place(x, y)) [[likely]] return;
   if (code == kClose) {
     hplots(0, 0, 0, 0);
     return;

@@ -13,7 +13,7 @@ namespace traceplot {
 
 class LineReader {
  public:
-  static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 22;
+  static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 20;
   static constexpr std::size_t kWholeLine = static_cast<std::size_t>(-1);
 
   // Reads from fd, which it closes when owns_fd; `name` names the input in
