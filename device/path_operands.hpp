@@ -30,20 +30,25 @@ constexpr PointAndDecimals make_point_and_decimals() {
 }
 constexpr PointAndDecimals kPointAndDecimals = make_point_and_decimals();
 
-// Integer parts 0..999 right-aligned in seven places, blank-filled. The
-// eighth byte, which the point overwrites, holds the place of the first
-// digit, so one load brings both.
+// Integer parts 0..999 right-aligned in seven places, blank-filled, with a
+// minus sign before the first digit in the second half (the eighth byte,
+// which the point overwrites, holds the place of the first digit).
 struct SmallIntegers {
-  char text[1000][8];
+  char text[2][1000][8];  // [negative][integer part]
 };
 constexpr SmallIntegers make_small_integers() {
   SmallIntegers t{};
-  for (int i = 0; i < 1000; ++i) {
-    for (char& c : t.text[i]) c = ' ';
-    t.text[i][4] = i >= 100 ? static_cast<char>('0' + i / 100) : ' ';
-    t.text[i][5] = i >= 10 ? static_cast<char>('0' + i / 10 % 10) : ' ';
-    t.text[i][6] = static_cast<char>('0' + i % 10);
-    t.text[i][7] = static_cast<char>(i >= 100 ? 4 : i >= 10 ? 5 : 6);
+  for (int negative = 0; negative < 2; ++negative) {
+    for (int i = 0; i < 1000; ++i) {
+      char* text = t.text[negative][i];
+      for (int k = 0; k < 8; ++k) text[k] = ' ';
+      text[4] = i >= 100 ? static_cast<char>('0' + i / 100) : ' ';
+      text[5] = i >= 10 ? static_cast<char>('0' + i / 10 % 10) : ' ';
+      text[6] = static_cast<char>('0' + i % 10);
+      const int first = i >= 100 ? 4 : i >= 10 ? 5 : 6;
+      if (negative) text[first - 1] = '-';
+      text[7] = static_cast<char>(first);
+    }
   }
   return t;
 }
@@ -68,12 +73,8 @@ inline uint64_t thousandths(float value, uint64_t widest) {
 [[gnu::always_inline]] inline void write_small_operand(char* places, double scaled, bool negative) {
   const auto n = static_cast<uint32_t>(std::bit_cast<uint64_t>(scaled + kRound));
   const uint32_t integer = n / 1000;
-  char text[8];
-  std::memcpy(text, kSmallIntegers.text[integer], 8);
-  std::memcpy(places, text, 8);
+  std::memcpy(places, kSmallIntegers.text[negative][integer], 8);
   std::memcpy(places + 7, kPointAndDecimals.text[n - integer * 1000], 4);
-  // The place before the first digit is a blank already: a store either way.
-  places[text[7] - 1] = negative ? '-' : ' ';
 }
 
 // An f<w>.3 operand (w is 11 or 10) of any finite magnitude whose seven
@@ -85,8 +86,8 @@ inline void write_path_operand(char* places, float value, int w) {
   const uint64_t integer = n / 1000;
   char* first;
   if (integer < 1000) {
-    std::memcpy(places, kSmallIntegers.text[integer], 8);
-    first = places + kSmallIntegers.text[integer][7];
+    std::memcpy(places, kSmallIntegers.text[0][integer], 8);
+    first = places + kSmallIntegers.text[0][integer][7];
   } else {
     std::memset(places + 11 - w, ' ', static_cast<std::size_t>(w - 4));
     first = places + 7;

@@ -58,9 +58,10 @@ inline bool clip_limits_hold() {
   if (p == nullptr || !clip_limits_hold()) return false;
   // The segment starts at the stored pen, truncated as computed in double.
   const double scale = a00000_.units_scale;
-  const double start_x = scale * a00000_.pen_x + p00001_.origin_x;
-  const double start_y = scale * a00000_.pen_y + p00001_.origin_y;
-  if (!(std::fabs(start_x) < 2147483647.0 && std::fabs(start_y) < 2147483647.0)) return false;
+  std::int32_t sx, sy;
+  if (!truncate_if_in_range(scale * a00000_.pen_x + p00001_.origin_x, sx) ||
+      !truncate_if_in_range(scale * a00000_.pen_y + p00001_.origin_y, sy))
+    return false;
 
   fmt::path::write_small_operand(p, scaled_x, std::signbit(px));
   fmt::path::write_small_operand(p + 11, scaled_y, std::signbit(py));  // its first place is the blank
@@ -69,7 +70,6 @@ inline bool clip_limits_hold() {
   m00000_.move_pending = 0;
   ++g_path_motions;
 
-  const auto sx = static_cast<std::int32_t>(start_x), sy = static_cast<std::int32_t>(start_y);
   const auto ex = static_cast<std::int32_t>(px), ey = static_cast<std::int32_t>(py);
   const auto& clip = g_clip_limits;
   const std::int32_t lox = std::max(std::min(sx, ex), clip.xmin), loy = std::max(std::min(sy, ey), clip.ymin);

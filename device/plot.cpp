@@ -14,10 +14,8 @@ bool g_first = true;
 float g_factl = 1.0f;
 float g_base_scale = 0.0f;
 
-}  // namespace
-
-void plot(float x, float y, int code) {
-  if (code == 2 && device::draw_in_place(x, y)) [[likely]] return;
+// Every call but a draw done in place.
+[[gnu::noinline]] void plot_in_general(float x, float y, int code) {
   if (code == kClose) {
     hplots(0, 0, 0, 0);
     return;
@@ -29,6 +27,13 @@ void plot(float x, float y, int code) {
   origin(x, y, 1);
   // -code of the most negative code would overflow; it is not a pen code anyway.
   xplot(0.0f, 0.0f, code == INT32_MIN ? INT32_MAX : -code);
+}
+
+}  // namespace
+
+void plot(float x, float y, int code) {
+  if (code == 2 && device::draw_in_place(x, y)) [[likely]] return;
+  plot_in_general(x, y, code);
 }
 
 Point origin(float x, float y, int mode) {

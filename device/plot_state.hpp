@@ -48,4 +48,18 @@ inline std::int32_t truncate_finite(float v) {
 #endif
 }
 
+// Truncation toward zero of a value known to lie within the 32-bit range
+// except for rare cases, which give false (and INT32_MIN itself gives false
+// too: the caller takes its general route then).
+inline bool truncate_if_in_range(double v, std::int32_t& out) {
+#if defined(__SSE2__)
+  out = _mm_cvttsd_si32(_mm_set_sd(v));  // INT32_MIN when out of range or NaN
+  return out != std::numeric_limits<std::int32_t>::min();
+#else
+  if (!(std::fabs(v) < 2147483647.0)) return false;
+  out = static_cast<std::int32_t>(v);
+  return true;
+#endif
+}
+
 }  // namespace plume::device
