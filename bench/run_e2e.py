@@ -17,6 +17,10 @@ W2  traceplot on 1,000 traces of 10,000 samples against gfortran formatted
     READ + WRITE (bench_w2_fortran); traceplot's peak resident memory and its
     time growth from 1,000,000 to 10,000,000 samples.
 
+The runs of plume's W1 program alternate with the floor's, and those of
+traceplot on W2 with those on a tenth of it: the two times of each ratio are
+taken side by side.
+
 Times are wall-clock times of the whole process, taken by the launcher
 bench_measure (which also reports the peak resident memory), except the
 floor's, which is the time of its open + write + close as it reports it (its
@@ -64,9 +68,9 @@ RUN_TIMEOUT_S = 900
 WARM_MIB = 400
 SMOKE_WARM_MIB = 16
 # The runs of a fraction of a second (plume's and traceplot's, the floor)
-# are the most sensitive to noise on a shared machine: three samples per
+# are the most sensitive to noise on a shared machine: five samples per
 # repetition for each of them.
-SHORT_RUNS_PER_REPETITION = 3
+SHORT_RUNS_PER_REPETITION = 5
 
 # The launcher that runs and measures every program (set from the build dir).
 LAUNCHER = None
@@ -152,8 +156,11 @@ class Program:
     reference document; every other program's document must equal it."""
 
     def __init__(self, key, workload, label, argv, cwd, output, runs, stdin=None, self_timed=False,
-                 per_repetition=1):
+                 per_repetition=1, alternates_with=None):
         self.key = key
+        # The program whose time this one's is divided by (or divides): their
+        # runs alternate, so that a slow spell of the machine falls on both.
+        self.alternates_with = alternates_with
         self.workload = workload
         self.label = label
         self.argv = argv
@@ -280,7 +287,7 @@ def plan(args, work):
     programs.append(Program("w1_floor", "W1", "floor: one write",
                             [locate(build, "bench_floor"), None, w1_out, "0" if args.no_warm else "1"],
                             work, w1_out, runs, self_timed=True,
-                            per_repetition=short))
+                            per_repetition=short, alternates_with="w1_plume"))
 
     traceplot = locate(build, "traceplot", required=False)
     fortran_w2 = locate(build, "bench_w2_fortran", required=False)
@@ -298,7 +305,7 @@ def plan(args, work):
     if traceplot:
         programs.append(Program("w2_growth_traceplot", "W2/10", "traceplot, a tenth of the samples", [traceplot],
                                 growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params,
-                                per_repetition=short))
+                                per_repetition=short, alternates_with="w2_traceplot"))
 
     workloads = {
         "w1_motions": motions,
@@ -322,27 +329,37 @@ def generate(args, dirs, workloads):
 
 
 def run_all(programs, documents, work, progress, warm_mib):
+    by_key = {p.key: p for p in programs}
+    partners = {p.alternates_with: p for p in programs if p.alternates_with in by_key}
+
+    def run_once(program, repetition, inner):
+        if program.key == "w1_floor" and program.argv[1] is None:
+            program.argv[1] = documents.reference_path("W1")
+        if os.path.exists(program.output):
+            os.remove(program.output)
+        os.sync()
+        log = os.path.join(work, "%s-%d-%d" % (program.key, repetition, inner))
+        result = run_program(program.argv, program.cwd, program.stdin, log, program.self_timed,
+                             warm_mib, os.path.dirname(program.output))
+        program.results.append(result)
+        if progress:
+            print("  run %d  %-22s %8.3f s" % (repetition + 1, program.key, result.seconds), flush=True)
+        if repetition == 0 and inner == 0:
+            documents.check(program)
+
     repetitions = max(p.runs for p in programs)
     for repetition in range(repetitions):
         for program in programs:
-            if repetition >= program.runs:
-                continue
-            if program.key == "w1_floor" and program.argv[1] is None:
-                program.argv[1] = documents.reference_path("W1")
+            if repetition >= program.runs or program.alternates_with in by_key:
+                continue  # a program that alternates runs with its partner's
+            partner = partners.get(program.key)
             for inner in range(program.per_repetition):
-                if os.path.exists(program.output):
-                    os.remove(program.output)
-                os.sync()
-                log = os.path.join(work, "%s-%d-%d" % (program.key, repetition, inner))
-                result = run_program(program.argv, program.cwd, program.stdin, log, program.self_timed,
-                                     warm_mib, os.path.dirname(program.output))
-                program.results.append(result)
-                if progress:
-                    print("  run %d  %-22s %8.3f s" % (repetition + 1, program.key, result.seconds), flush=True)
-                if repetition == 0 and inner == 0:
-                    documents.check(program)
-            if os.path.exists(program.output):
-                os.remove(program.output)
+                run_once(program, repetition, inner)
+                if partner is not None and repetition < partner.runs and inner < partner.per_repetition:
+                    run_once(partner, repetition, inner)
+            for p in (program, partner):
+                if p is not None and os.path.exists(p.output):
+                    os.remove(p.output)
 
 
 # --- judging and reporting --------------------------------------------------
