@@ -13,6 +13,19 @@
 
 namespace plume::device {
 
+int write_fully(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 class BackgroundWriter {
  public:
   static BackgroundWriter& instance() {
@@ -58,7 +71,7 @@ class BackgroundWriter {
       PendingWrite* job = queue_.front();
       busy_ = true;
       lock.unlock();
-      const int error = write_all(job->fd_, job->data_, job->size_);
+      const int error = write_fully(job->fd_, job->data_, job->size_);
       lock.lock();
       queue_.pop_front();
       busy_ = false;
@@ -66,19 +79,6 @@ class BackgroundWriter {
       job->done_ = true;
       done_.notify_all();
     }
-  }
-
-  static int write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::write(fd, data, size);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return 0;
   }
 
   // A child process has no writer thread: the parent finishes every write

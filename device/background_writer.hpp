@@ -7,6 +7,10 @@
 
 namespace plume::device {
 
+// Writes all `size` bytes to fd, again after interruptions and short writes;
+// the errno of the failure, or 0.
+int write_fully(int fd, const char* data, std::size_t size);
+
 // One write in flight for one file. The caller keeps the bytes unchanged
 // until wait() has returned.
 class PendingWrite {

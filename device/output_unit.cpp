@@ -82,16 +82,8 @@ void OutputUnit::fail(int error) {
 }
 
 void OutputUnit::write_all(const char* data, std::size_t size) {
-  while (size > 0 && !failed_) {
-    const ssize_t n = ::write(fd_, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-      return;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
+  if (failed_) return;
+  if (const int error = write_fully(fd_, data, size); error != 0) fail(error);
 }
 
 void OutputUnit::settle() {

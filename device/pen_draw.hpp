@@ -44,6 +44,22 @@ inline bool clip_limits_hold() {
   return g_clip_limits.whole_points && std::memcmp(&m00001_, g_clip_limits.window, sizeof m00001_) == 0;
 }
 
+// Grows the box of drawn segments by one clipped segment box; a box with
+// zero right and top edges (none yet, or only at negative points) takes the
+// segment's lower edges afresh.
+[[gnu::always_inline]] inline void grow_box(std::int32_t lox, std::int32_t loy, std::int32_t hix, std::int32_t hiy) {
+  auto& b = m00000_;
+  if (b.bbox_xmax == 0 && b.bbox_ymax == 0) {
+    b.bbox_xmin = lox;
+    b.bbox_ymin = loy;
+  } else {
+    b.bbox_xmin = std::min(b.bbox_xmin, lox);
+    b.bbox_ymin = std::min(b.bbox_ymin, loy);
+  }
+  b.bbox_xmax = std::max(b.bbox_xmax, hix);
+  b.bbox_ymax = std::max(b.bbox_ymax, hiy);
+}
+
 // Draws to (x, y) and returns true, or changes nothing and returns false.
 [[gnu::always_inline]] inline bool draw_in_place(float x, float y) {
   const float px = page_x(x);
@@ -74,16 +90,7 @@ inline bool clip_limits_hold() {
   const auto& clip = g_clip_limits;
   const std::int32_t lox = std::max(std::min(sx, ex), clip.xmin), loy = std::max(std::min(sy, ey), clip.ymin);
   const std::int32_t hix = std::min(std::max(sx, ex), clip.xmax), hiy = std::min(std::max(sy, ey), clip.ymax);
-  auto& b = m00000_;
-  if (b.bbox_xmax == 0 && b.bbox_ymax == 0) {
-    b.bbox_xmin = lox;
-    b.bbox_ymin = loy;
-  } else {
-    b.bbox_xmin = std::min(b.bbox_xmin, lox);
-    b.bbox_ymin = std::min(b.bbox_ymin, loy);
-  }
-  b.bbox_xmax = std::max(b.bbox_xmax, hix);
-  b.bbox_ymax = std::max(b.bbox_ymax, hiy);
+  grow_box(lox, loy, hix, hiy);
   a00000_.pen_x = x;
   a00000_.pen_y = y;
   return true;

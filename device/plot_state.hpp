@@ -38,15 +38,7 @@ inline std::int32_t truncate_finite(double v) {
   return truncate_saturating(v);
 #endif
 }
-inline std::int32_t truncate_finite(float v) {
-#if defined(__SSE2__)
-  const std::int32_t t = _mm_cvttss_si32(_mm_set_ss(v));
-  if (t == std::numeric_limits<std::int32_t>::min()) [[unlikely]] return v > 0 ? std::numeric_limits<std::int32_t>::max() : t;
-  return t;
-#else
-  return truncate_saturating(v);
-#endif
-}
+inline std::int32_t truncate_finite(float v) { return truncate_finite(static_cast<double>(v)); }
 
 // Truncation toward zero of a value known to lie within the 32-bit range
 // except for rare cases, which give false (and INT32_MIN itself gives false

@@ -60,7 +60,6 @@ Box clip_by_comparison(Box b) {
 }
 
 void record_segment(float px, float py) {
-  auto& b = m00000_;
   const double scale = a00000_.units_scale;
   // The start is truncated as computed, without a rounding to single precision.
   const std::int32_t sx = device::truncate_finite(scale * a00000_.pen_x + p00001_.origin_x);
@@ -83,15 +82,7 @@ void record_segment(float px, float py) {
     hix = clipped.hix;
     hiy = clipped.hiy;
   }
-  if (b.bbox_xmax == 0 && b.bbox_ymax == 0) {
-    b.bbox_xmin = lox;
-    b.bbox_ymin = loy;
-  } else {
-    b.bbox_xmin = std::min(b.bbox_xmin, lox);
-    b.bbox_ymin = std::min(b.bbox_ymin, loy);
-  }
-  b.bbox_xmax = std::max(b.bbox_xmax, hix);
-  b.bbox_ymax = std::max(b.bbox_ymax, hiy);
+  device::grow_box(lox, loy, hix, hiy);
 }
 
 // The operator of each pen code that writes a line; other codes only move

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "device/format.hpp"
+#include "support/random.hpp"
 
 namespace {
 
@@ -225,13 +226,8 @@ TEST(Format, OperandWritersAgreeOnEveryBitPattern) {
 // The inlined writer of path lines must be byte for byte the operand writer
 // of an f11.3 field, a blank and an f10.3 field.
 TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
-  std::uint64_t state = 0x9e3779b97f4a7c15ull;
-  const auto next_bits = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<std::uint32_t>(state);
-  };
+  plume::testing::XorShift random(0x9e3779b97f4a7c15ull);
+  const auto next_bits = [&random] { return static_cast<std::uint32_t>(random.next()); };
   const float edges[] = {0.0f, -0.0f, 0.0005f, -0.0005f, 0.0015f, 999.9995f, 1000.0f, -99999.9995f,
                          999999.999f, 1.0e6f, -1.0e5f, 9999999.0f, 1.0e7f, -1.0e7f, 3.0e38f, -3.0e38f,
                          1.0e-45f, 28.346457f, 56.692914f, 0.1250f, 0.0625f};

@@ -10,6 +10,7 @@
 #include "plume/plume.h"
 #include "plume/plume.hpp"
 #include "support/document.hpp"
+#include "support/random.hpp"
 
 using plume::testing::body_lines;
 using plume::testing::draw_document;
@@ -320,13 +321,8 @@ ReferenceBox box_after_segment(ReferenceBox box, float pen_x, float pen_y, float
 // sharing the record may: near and fractional, negative, far beyond 2^23
 // where single precision no longer holds every whole point, infinite and NaN.
 TEST(PenMotion, BoxFollowsTheWindowRuleForEveryKindOfWindow) {
-  std::uint64_t state = 0x2545f4914f6cdd1dull;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  plume::testing::XorShift random(0x2545f4914f6cdd1dull);
+  const auto next = [&random] { return random.next(); };
   const float edges[] = {0.0f, 28.5f, -0.5f, -28.5f, 556.0f, 797.0f, 8388607.5f, 8388608.0f, 16777216.0f,
                          16777220.0f, -16777220.0f, 3.0e9f, -3.0e9f, std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
