@@ -30,7 +30,7 @@ constexpr PointAndDecimals make_point_and_decimals() {
 }
 constexpr PointAndDecimals kPointAndDecimals = make_point_and_decimals();
 
-// Integer parts 0..999 right-aligned in seven places, blank-filled, with a
+// The integers 0..999 right-aligned in seven places, blank-filled, with a
 // minus sign before the first digit in the second half (the eighth byte,
 // which the point overwrites, holds the place of the first digit).
 struct SmallIntegers {

@@ -237,13 +237,13 @@ TEST(FontTables, CentredSymbolsAreTheDocumentedPointsAtTheDocumentedStarts) {
   EXPECT_EQ(bar.points, (std::vector<StrokePoint>{{3, 32, 22}, {2, 32, 42}}));
 }
 
-TEST(Specimen, SheetOfAllGlyphsRendersInGhostscript) {
+TEST(GlyphSheet, SheetOfAllGlyphsRendersInGhostscript) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   // Tests run in <build>/tests/work when the environment does not name the build.
   const char* binary_dir = std::getenv("PLUME_BINARY_DIR");
-  const auto program = std::filesystem::path(binary_dir != nullptr ? binary_dir : "../..") / "examples" / "example_specimen";
+  const auto program = std::filesystem::path(binary_dir != nullptr ? binary_dir : "../..") / "examples" / "example_glyph_sheet";
   if (!std::filesystem::exists(program)) GTEST_SKIP() << "examples are not built";
-  const std::string path = plume::testing::temp_path("specimen.eps");
+  const std::string path = plume::testing::temp_path("glyph_sheet.eps");
   ASSERT_EQ(std::system((program.string() + " " + path).c_str()), 0);
   std::string output;
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &output)) << output;

@@ -1,7 +1,7 @@
-// A specimen sheet of the stroke font: every glyph code 1 to 432 in a
+// A sheet of the stroke font's glyphs: every glyph code 1 to 432 in a
 // labelled grid, each on a light baseline as long as its advance, and the
 // centred symbols 0 to 21 at several angles around light cross hairs.
-// Usage: example_specimen <output.eps>
+// Usage: example_glyph_sheet <output.eps>
 #include <cstdio>
 #include <string>
 
