@@ -94,8 +94,6 @@ RealRead read_field_inf_nan(std::string_view rest, bool negative) {
   return kNotANumber;
 }
 
-constexpr float kFloatPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-
 }  // namespace
 
 float decimal_to_float(bool negative, std::string_view digits, std::int64_t exponent) {

@@ -42,12 +42,14 @@ struct IntegerRead {
 // Overflow gives an infinity, underflow a zero, both with the sign.
 float decimal_to_float(bool negative, std::string_view digits, std::int64_t exponent);
 
+// 10^0 .. 10^10, each exact in single precision.
+inline constexpr float kFloatPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 // The shape nearly every sample field has: leading blanks, an optional sign,
 // then digits to the end of the field, at most 2^24 with at most 10 implied
 // decimals. The digits are then an exact float and so is the power of ten,
 // and one IEEE division is correctly rounded. False for any other field.
 inline bool read_plain_field(std::string_view f, int implied_decimals, float& value) {
-  constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
   const char* p = f.data();
   const char* const end = p + f.size();
   while (p != end && *p == ' ') ++p;
@@ -62,7 +64,7 @@ inline bool read_plain_field(std::string_view f, int implied_decimals, float& va
     m = m * 10 + digit;
   }
   if (m > (1u << 24) || implied_decimals < 0 || implied_decimals > 10) return false;
-  const float magnitude = static_cast<float>(m) / kPowersOfTen[implied_decimals];
+  const float magnitude = static_cast<float>(m) / kFloatPowersOfTen[implied_decimals];
   value = negative ? -magnitude : magnitude;
   return true;
 }
