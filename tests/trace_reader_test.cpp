@@ -138,6 +138,27 @@ TEST(RealField, RoundedCorrectlyToSinglePrecision) {
   EXPECT_EQ(real("7.1E-46", 7), std::numeric_limits<float>::denorm_min());
 }
 
+// Plain digit fields take a short route; around its edges (2^24, nine and
+// ten digits, 10 and 11 implied decimals, signs, zeros) it must give what
+// the general reader gives, bit for bit.
+TEST(RealField, PlainDigitFieldsReadAsTheGeneralReaderReadsThem) {
+  const std::string magnitudes[] = {"0", "00000000", "1", "9", "8550000", "16777215", "16777216", "16777217",
+                                    "16777218", "99999999", "999999999", "1000000000", "123456789", "0016777217"};
+  for (const std::string& digits : magnitudes) {
+    for (const char* sign : {"", "-", "+"}) {
+      for (const char* lead : {"", "   ", "       "}) {
+        const std::string field = lead + std::string(sign) + digits;
+        for (int d = 0; d <= 12; ++d) {
+          const auto quick = read_real_field(field, d);
+          const auto general = traceplot::read_real_field_in_general(field, d);
+          ASSERT_EQ(quick.status, general.status) << "'" << field << "' d=" << d;
+          ASSERT_EQ(bits(quick.value), bits(general.value)) << "'" << field << "' d=" << d;
+        }
+      }
+    }
+  }
+}
+
 TEST(RealField, InfinityAndNaNAsTheRuntimeAcceptsThem) {
   EXPECT_EQ(real("  inf", 7), std::numeric_limits<float>::infinity());
   EXPECT_EQ(real("-Infinity", 7), -std::numeric_limits<float>::infinity());
