@@ -53,6 +53,8 @@ class Series {
   std::size_t pair_ = 0;
 };
 
+std::span<const float> as_span(ArrayRef<const float> values) { return {values.data(), values.size()}; }
+
 std::span<const float> fortran_array(const float* a, const int32_t* count, const int32_t* stride) {
   if (*count <= 0 || *stride <= 0) return {};
   const auto n = static_cast<std::size_t>(*count) * static_cast<std::size_t>(*stride);
@@ -61,9 +63,9 @@ std::span<const float> fortran_array(const float* a, const int32_t* count, const
 
 }  // namespace
 
-void line(std::span<const float> xs, std::span<const float> ys, int count, int stride, int line_type,
+void line(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int stride, int line_type,
           int marker) {
-  const Series series(xs, ys, count, stride);
+  const Series series(as_span(xs), as_span(ys), count, stride);
   if (marker < 0 || marker > kLastMarker) marker = 0;
   const std::int64_t every = line_type == 0 ? 1 : std::abs(std::int64_t{line_type});
   // Without markers the counter starts beyond any count it could meet.
@@ -89,8 +91,8 @@ void line(std::span<const float> xs, std::span<const float> ys, int count, int s
   }
 }
 
-void dashl(std::span<const float> xs, std::span<const float> ys, int count, int stride) {
-  const Series series(xs, ys, count, stride);
+void dashl(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int stride) {
+  const Series series(as_span(xs), as_span(ys), count, stride);
   if (series.count() == 0) return;
   const Where pen = where();
   const Point first = series.at(0);

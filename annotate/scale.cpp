@@ -60,7 +60,7 @@ Fit fit(float ymin, float ymax, float length, float p, float t, std::size_t j) {
 
 }  // namespace
 
-void scale(std::span<float> values, float axis_length, int count, int stride) {
+void scale(ArrayRef<float> values, float axis_length, int count, int stride) {
   // Results stand at elements n + 1 and n + 1 + k (counted from 1): a
   // negative count would put them before the array, a short span past it.
   if (count < 0) return;

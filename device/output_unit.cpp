@@ -12,6 +12,7 @@
 #include <memory>
 #include <utility>
 
+#include "plume/plume.h"
 #include "plume/plume.hpp"
 #include "plume/records.h"
 

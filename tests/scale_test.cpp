@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "plume/plume.h"

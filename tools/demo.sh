@@ -1,42 +1,59 @@
 #!/usr/bin/env bash
-# Builds Plume, runs traceplot on the bundled sample and every example
-# program, and writes the EPS documents (with PNG previews when Ghostscript
-# is installed) into demo/.
+# Builds Plume (in build-demo/), runs traceplot on the bundled sample and
+# every example program, and writes the EPS documents into demo/, each with
+# a PNG preview per page (<name>.png, or <name>-<page>.png for documents of
+# several pages), cropped to the drawing. Installs missing Debian packages
+# first (see tools/prerequisites.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/prerequisites.sh
+plume_install_missing "${plume_build_packages[@]}"
 root=$PWD
-build=${PLUME_BUILD_DIR:-build}
+build=${PLUME_DEMO_BUILD_DIR:-build-demo}
 case $build in /*) ;; *) build=$root/$build ;; esac
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPLUME_BUILD_TESTS=OFF >/dev/null
+# Every option on each run: the demo needs no tests, and its own directory
+# keeps it from changing what tools/test.sh builds.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPLUME_BUILD_TESTS=OFF -DPLUME_BUILD_EXAMPLES=ON \
+      -DPLUME_BUILD_BENCH=OFF -DPLUME_FUZZ=OFF -DPLUME_SANITIZE= >/dev/null
 cmake --build "$build" -j2 >/dev/null
 out=$root/demo
 mkdir -p "$out"
 
-preview() {  # EPS -> PNG: cropped to the header box when the document has one
-  command -v gs >/dev/null 2>&1 || return 0
-  local crop=(-sPAPERSIZE=a4)
-  if sed -n 2p "$1" | grep -Eq '^%%BoundingBox: *-?[0-9]+ +-?[0-9]+ +-?[0-9]+ +-?[0-9]+'; then crop=(-dEPSCrop); fi
-  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r60 "${crop[@]}" \
-     -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -sOutputFile="${1%.eps}.png" "$1"
+readonly resolution=150  # dpi: 0.3-point lines and tick numbers stay legible
+readonly margin=4        # points around the drawing
+
+gs_quiet=(gs -q -dSAFER -dBATCH -dNOPAUSE)
+
+# The drawing's box on each page, as Ghostscript's bbox device measures it:
+# one "x0 y0 x1 y1" line per page, in points, widened by the margin.
+page_boxes() {
+  "${gs_quiet[@]}" -sDEVICE=bbox "$1" 2>&1 |
+    awk -v m=$margin '/^%%HiResBoundingBox:/ {
+      x0 = int($2) - m; y0 = int($3) - m; x1 = int($4) + 1 + m; y1 = int($5) + 1 + m
+      print x0, y0, x1, y1 }'
 }
 
-# traceplot's document (portrait, pen motions only) carries its box in the
-# trailer, in page coordinates: give a copy the sheet box, with a margin, on
-# line 2 for its preview.
-with_header_box() {
-  local x0 y0 x1 y1
-  read -r _ x0 y0 x1 y1 < <(tail -n 1 "$1")
-  { head -n 1 "$1"
-    printf '%%%%BoundingBox: %d %d %d %d\n' $((x0 - 1)) $((y0 - 1)) $((x1 + 11)) $((y1 + 11))
-    tail -n +2 "$1"; } > "$2"
+# EPS -> one PNG per page, each cropped to its page's drawing.
+preview() {
+  local eps=$1 base=${1%.eps} page=0 pages x0 y0 x1 y1 png
+  rm -f "$base.png" "$base"-[0-9]*.png
+  pages=$(page_boxes "$eps" | wc -l)
+  while read -r x0 y0 x1 y1; do
+    page=$((page + 1))
+    png=$base.png
+    [ "$pages" -gt 1 ] && png=$base-$page.png
+    "${gs_quiet[@]}" -sDEVICE=png16m -r$resolution -dTextAlphaBits=4 -dGraphicsAlphaBits=4 \
+      -dFirstPage=$page -dLastPage=$page -dFIXEDMEDIA \
+      -dDEVICEWIDTHPOINTS=$((x1 - x0)) -dDEVICEHEIGHTPOINTS=$((y1 - y0)) -sOutputFile="$png" \
+      -c "<</BeginPage {$((-x0)) $((-y0)) translate}>> setpagedevice" -f "$eps"
+    echo "  preview: $png"
+  done < <(page_boxes "$eps")
 }
 
 (cd "$out" && cp "$root/examples/traces/fort.10" fort.10 &&
    "$build/traceplot" < "$root/examples/traces/params.txt" && mv fort.8 traceplot.eps && rm -f fort.10)
-with_header_box "$out/traceplot.eps" "$out/traceplot-cropped.eps"
-preview "$out/traceplot-cropped.eps" && mv "$out/traceplot-cropped.png" "$out/traceplot.png"
-rm -f "$out/traceplot-cropped.eps"
 echo "traceplot: $out/traceplot.eps"
+preview "$out/traceplot.eps"
 
 for program in "$build"/examples/example_*; do
   [ -x "$program" ] || continue
@@ -44,6 +61,6 @@ for program in "$build"/examples/example_*; do
   args=("$out/$name.eps")
   [ "$name" = plot_data ] && args+=("$root/examples/data/temperature.txt")
   "$program" "${args[@]}"
-  preview "$out/$name.eps"
   echo "$name: $out/$name.eps"
+  preview "$out/$name.eps"
 done

@@ -15,8 +15,20 @@
 
 #include "plume/records.h"
 
+/* The version of this header; plume::version() gives the library's. */
+#define PLUME_VERSION_MAJOR 0
+#define PLUME_VERSION_MINOR 1
+#define PLUME_VERSION_PATCH 0
+#define PLUME_VERSION "0.1.0"
+
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* The shared library exports what the public headers declare, and nothing
+ * else: it is built with hidden visibility as the default. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
 #endif
 
 /* Plot control */
@@ -103,6 +115,10 @@ void connect_unit_(const int32_t* unit, const char* path, size_t path_len);
 int32_t plume_write_failures(void);
 /* Number of lines left out of documents because an operand was not finite. */
 int32_t plume_dropped_lines(void);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

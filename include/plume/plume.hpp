@@ -4,14 +4,52 @@
 // plume.h forward to it.
 #pragma once
 
+// The header needs C++17; the library itself is built as C++20.
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <span>
+#include <iterator>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "plume/records.h"
 
+// The shared library exports what the public headers declare, and nothing
+// else: it is built with hidden visibility as the default.
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
+#endif
+
 namespace plume {
+
+// The library's version, "major.minor.patch" (plume.h's PLUME_VERSION is
+// the version of the headers a program was compiled with).
+const char* version();
+
+// A view of contiguous values: a pointer and a count, or any container with
+// data() and size() (std::vector, std::array, std::span, a C array). Data
+// routines read and write only within it.
+template <class T>
+class ArrayRef {
+ public:
+  constexpr ArrayRef() noexcept = default;
+  constexpr ArrayRef(T* data, std::size_t size) noexcept : data_(data), size_(size) {}
+  template <class Container,
+            class = std::enable_if_t<
+                !std::is_same_v<std::remove_cv_t<std::remove_reference_t<Container>>, ArrayRef> &&
+                std::is_convertible_v<decltype(std::data(std::declval<Container&>())), T*>>>
+  constexpr ArrayRef(Container&& values) noexcept  // NOLINT: converts like std::span
+      : data_(std::data(values)), size_(std::size(values)) {}
+
+  constexpr T* data() const noexcept { return data_; }
+  constexpr std::size_t size() const noexcept { return size_; }
+  constexpr T& operator[](std::size_t i) const noexcept { return data_[i]; }
+
+ private:
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 struct Point {
   float x;
@@ -77,15 +115,15 @@ void hexstr(int i, int j);
 char hexchar(int v, char unchanged = ' ');
 
 // Annotation. Data arrays hold count values at a stride, followed by the
-// scale pair that scale() stores; spans bound every access.
+// scale pair that scale() stores; the views bound every access.
 void number(float x, float y, float height, float value, float angle, int format_code);
 void xnumber(float x, float y, float height, float value, float angle, int format_code, int font);
 void axis(float x, float y, std::string_view label, int label_count, float axis_length,
           float angle, float first_value, float delta_value);
-void scale(std::span<float> values, float axis_length, int count, int stride);
-void line(std::span<const float> xs, std::span<const float> ys, int count, int stride,
+void scale(ArrayRef<float> values, float axis_length, int count, int stride);
+void line(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int stride,
           int line_type, int marker);
-void dashl(std::span<const float> xs, std::span<const float> ys, int count, int stride);
+void dashl(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int stride);
 void dashp(float x, float y, float dash_length);
 
 // Axis numbering mode, a library extension: every tick numbered (the
@@ -111,3 +149,7 @@ int write_failures();
 int dropped_lines();
 
 }  // namespace plume
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif

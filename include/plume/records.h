@@ -79,6 +79,9 @@ typedef struct plume_ialph {
   int32_t centred_start[25];
 } plume_ialph;
 
+#if defined(__GNUC__)
+#pragma GCC visibility push(default) /* exported from the shared library */
+#endif
 extern plume_a00000 a00000_;
 extern plume_p00000 p00000_;
 extern plume_l00001 l00001_;
@@ -90,6 +93,9 @@ extern plume_offset offset_;
 extern plume_ajust ajust_;
 extern const plume_ialph ialph_;
 extern const float iwid_[432];
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

@@ -1,29 +1,86 @@
 #!/usr/bin/env bash
-# Installs the build tree into a scratch prefix and builds three consumers
-# against it: C and Fortran through pkg-config, C++ through find_package.
-# Every document they write must render in Ghostscript.
+# Installs the build tree into a scratch prefix and builds, with the lines the
+# README documents, one program per face of the library: C and C++17 through
+# pkg-config (shared, and static with --static), C++ through find_package,
+# Fortran through plume-fortran.pc (a legacy program and a `use plume`
+# program, shared and static) and a Fortran-only CMake project. Every
+# document they write must render in Ghostscript.
 set -euo pipefail
 build=$1 source=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig:$prefix/lib64/pkgconfig
+libdir=lib
+[ -d "$prefix/lib64/pkgconfig" ] && libdir=lib64
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+# Programs linked against the shared libraries find them here (or through
+# -Wl,-rpath, as the README says).
+export LD_LIBRARY_PATH=$prefix/$libdir
 cd "$work"
-cc -std=c99 -Wall -Werror "$source/draw.c" $(pkg-config --cflags plume) $(pkg-config --static --libs plume) -o draw_c
-./draw_c
-if command -v gfortran >/dev/null; then
-  gfortran "$source/draw.f90" $(pkg-config --static --libs plume) -o draw_f
-  ./draw_f
-fi
+
+fail() { echo "$*"; exit 1; }
+renders() {  # every document must exist and render without an error
+  local doc out
+  for doc in "$@"; do
+    [ -s "$doc" ] || fail "missing $doc"
+    out=$(gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage "$doc" 2>&1) || fail "$doc: $out"
+    case "$out" in *Error*) fail "$doc: $out" ;; esac
+  done
+}
+needs_shared() { readelf -d "$1" | grep -q "NEEDED.*\[$2\.so\.0\]" || fail "$1 does not use $2.so.0"; }
+static_only() { ! readelf -d "$1" 2>/dev/null | grep -q "NEEDED.*libplume" || fail "$1 needs a shared libplume"; }
+in_dir() { mkdir -p "$1" && (cd "$1" && shift && "$@"); }
+
+# C
+cc -std=c99 -Wall -Werror "$source/draw.c" $(pkg-config --cflags --libs plume) -o draw_c
+needs_shared draw_c libplume
+in_dir c ../draw_c
+cc -std=c99 -Wall -Werror "$source/draw.c" -static $(pkg-config --cflags --static --libs plume) -o draw_c_static
+static_only draw_c_static
+in_dir c-static ../draw_c_static
+renders c/fort.22 c-static/fort.22
+echo "C: ok"
+
+# C++17
+c++ -std=c++17 -Wall -Wextra -Werror -pedantic "$source/draw.cpp" $(pkg-config --cflags --libs plume) -o draw_cxx
+needs_shared draw_cxx libplume
+in_dir cxx ../draw_cxx
+c++ -std=c++17 "$source/draw.cpp" -static $(pkg-config --cflags --static --libs plume) -o draw_cxx_static
+static_only draw_cxx_static
+in_dir cxx-static ../draw_cxx_static
+renders cxx/cxx17.eps cxx-static/cxx17.eps
+echo "C++17: ok"
+
+# C++ with CMake
 cmake -S "$source/cmake" -B cmake-build -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build cmake-build >/dev/null
-./cmake-build/consumer
-test -x "$prefix/bin/traceplot"
-for doc in fort.22 fortran.eps cmake.eps; do
-  [ -f "$doc" ] || { [ "$doc" = fortran.eps ] && ! command -v gfortran >/dev/null && continue; echo "missing $doc"; exit 1; }
-  if command -v gs >/dev/null; then
-    out=$(gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage "$doc" 2>&1) || { echo "$out"; exit 1; }
-    case "$out" in *Error*) echo "$doc: $out"; exit 1 ;; esac
-  fi
-done
+needs_shared cmake-build/consumer libplume
+in_dir cmake-run ../cmake-build/consumer
+renders cmake-run/cmake.eps
+echo "C++ CMake: ok"
+
+if command -v gfortran >/dev/null; then
+  # Fortran: a legacy program and a `use plume` program.
+  gfortran "$source/legacy.f" $(pkg-config --libs plume-fortran) -o legacy_f
+  in_dir legacy ../legacy_f
+  gfortran "$source/use_plume.f90" $(pkg-config --cflags --libs plume-fortran) -o use_plume
+  needs_shared use_plume libplume
+  in_dir use-plume ../use_plume
+  gfortran "$source/use_plume.f90" -static $(pkg-config --cflags --static --libs plume-fortran) -o use_plume_static
+  static_only use_plume_static
+  in_dir use-plume-static ../use_plume_static
+  renders legacy/legacy.eps use-plume/module.eps use-plume-static/module.eps
+  echo "Fortran: ok"
+
+  # A Fortran-only CMake project.
+  cmake -S "$source/fortran-cmake" -B fortran-cmake-build -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake --build fortran-cmake-build >/dev/null
+  in_dir fortran-cmake-run ../fortran-cmake-build/module_consumer
+  in_dir fortran-cmake-run ../fortran-cmake-build/legacy_consumer
+  renders fortran-cmake-run/module.eps fortran-cmake-run/legacy.eps
+  echo "Fortran CMake: ok"
+fi
+
+"$prefix/bin/traceplot" --version | grep -q "^traceplot $(pkg-config --modversion plume)\$" ||
+  fail "traceplot --version does not give the package version"
 echo "consumers: ok"
