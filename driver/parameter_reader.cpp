@@ -1,6 +1,7 @@
 #include "driver/parameter_reader.hpp"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "driver/input_error.hpp"
@@ -29,6 +30,22 @@ std::size_t token_end(std::string_view line, std::size_t i) {
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// "0,8" in a parameter line: a decimal comma, as some locales write it. The
+// comma separates values here, so only the digits before it are read.
+// Returns the number written with it ("0,8"), or nothing.
+std::string_view decimal_comma(std::string_view line) {
+  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+    if (line[i] != ',' || !is_digit(line[i - 1]) || !is_digit(line[i + 1])) continue;
+    std::size_t begin = i;
+    while (begin > 0 && (is_digit(line[begin - 1]) || line[begin - 1] == '.')) --begin;
+    if (begin > 0 && (line[begin - 1] == '-' || line[begin - 1] == '+')) --begin;
+    std::size_t end = i + 1;
+    while (end < line.size() && is_digit(line[end])) ++end;
+    return line.substr(begin, end - begin);
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -100,6 +117,12 @@ float ParameterReader::value_at(std::string_view line, std::size_t i, std::strin
   const RealRead value = read_list_real(number);
   if (value.status != ReadStatus::ok) {
     throw InputError(where + "not a number for " + std::string(name) + ": " + quoted(token));
+  }
+  // The value stays as read (documents do not change); the reader is told.
+  const std::string_view comma = decimal_comma(line);
+  if (!comma.empty()) {
+    std::fprintf(stderr, "traceplot: %swarning: the comma in %s separates values, it is no decimal point; %s = %g\n",
+                 where.c_str(), quoted(comma).c_str(), std::string(name).c_str(), static_cast<double>(value.value));
   }
   return value.value;
 }

@@ -4,6 +4,9 @@
 // Exit status: 0 after a complete run; 2 for bad or missing input (the
 // document keeps what was drawn before, without its trailer); 1 when the
 // document could not be written.
+//
+// --help and --version answer and exit; every other argument is ignored, as
+// it always was.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,6 +23,7 @@
 #include "driver/line_reader.hpp"
 #include "driver/parameter_reader.hpp"
 #include "driver/trace_reader.hpp"
+#include "plume/plume.h"
 #include "plume/plume.hpp"
 
 namespace traceplot {
@@ -70,7 +74,43 @@ void draw_trace(const std::vector<float>& samples, float sample_interval, float 
   }
 }
 
+constexpr const char* kUsage =
+    "Usage: traceplot < params\n"
+    "Draws the traces of the trace file fort.10 (in the working directory) as a\n"
+    "stacked-trace plot and writes it, as Encapsulated PostScript, to fort.8\n"
+    "(replacing it).\n"
+    "\n"
+    "The four run parameters come from standard input, one per line:\n"
+    "baseline_y (cm), amplitude_scale (cm per sample unit; negative weights\n"
+    "each trace by its amplitude), time_scale (cm per unit of the sample\n"
+    "interval) and spacing_scale (cm per unit of position difference).\n"
+    "A comma separates values: write 0.8, not 0,8.\n"
+    "\n"
+    "Options (every other argument is ignored):\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 after a complete plot; 1 when the document could not be\n"
+    "written whole (or lacks motions whose coordinates were not finite); 2 for\n"
+    "bad or missing input, reported with its file, line and field.\n"
+    "See traceplot(1).\n";
+
+// --help or --version, whichever comes first; nullptr when neither is given.
+const char* answer(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) return kUsage;
+    if (std::strcmp(argv[i], "--version") == 0) return "traceplot " PLUME_VERSION "\n";
+  }
+  return nullptr;
+}
+
 int run() {
+  // Someone at a terminal would otherwise see the program wait in silence.
+  if (::isatty(STDIN_FILENO) == 1) {
+    std::fputs("traceplot: reading the run parameters from standard input: baseline_y, amplitude_scale, "
+               "time_scale, spacing_scale, one per line (see traceplot --help)\n",
+               stderr);
+  }
   RunParameters p;
   {
     LineReader input(STDIN_FILENO, "standard input", false, std::size_t{1} << 16);
@@ -117,7 +157,11 @@ int run() {
 }  // namespace
 }  // namespace traceplot
 
-int main() {
+int main(int argc, char** argv) {
+  if (const char* text = traceplot::answer(argc, argv)) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   try {
     return traceplot::run();
   } catch (const traceplot::InputError& e) {

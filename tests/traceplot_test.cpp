@@ -2,10 +2,15 @@
 // own with the run parameters on standard input and a trace file fort.10,
 // and writes fort.8.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "plume/plume.h"
 #include "support/document.hpp"
 
 namespace {
@@ -171,11 +177,106 @@ TEST(Traceplot, ArgumentsAreIgnoredAndAnEarlierFort8IsReplaced) {
   std::string crlf;
   for (const char c : kWorkedFile) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const ProgramRun run = run_traceplot(
-      kWorkedInput, &crlf, "-o elsewhere.eps --help",
+      kWorkedInput, &crlf, "-o elsewhere.eps -h --helpful -version",
       [](const std::string& dir) { std::ofstream(dir + "/fort.8") << std::string(100000, 'x'); });
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.lines(), kWorkedDocument);  // a CRLF trace file reads as the LF one
   EXPECT_FALSE(std::filesystem::exists(run.dir + "/elsewhere.eps"));
+}
+
+// --help and --version answer on standard output, whatever else stands on
+// the command line, and exit 0 without touching standard input or fort.8.
+TEST(Traceplot, HelpAndVersionAnswerWithoutReadingStandardInput) {
+  const std::string dir = plume::testing::temp_path("answers");
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/stdin.txt") << kWorkedInput;
+  std::ofstream(dir + "/fort.10") << kWorkedFile;
+  struct Case {
+    std::string arguments;
+    std::string first_line;
+  };
+  for (const Case& c : {Case{"--version --help", std::string("traceplot ") + PLUME_VERSION},
+                        Case{"-x --help --version", "Usage: traceplot < params"},
+                        Case{"--help", "Usage: traceplot < params"}}) {
+    // What traceplot leaves of standard input, cat passes on.
+    const std::string command = "cd '" + dir + "' && { '" + traceplot_binary() + "' " + c.arguments +
+                                " > out.txt 2> err.txt; echo $? > status.txt; cat > rest.txt; } < stdin.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(read_file(dir + "/status.txt"), "0\n") << c.arguments;
+    const auto out = split_lines(read_file(dir + "/out.txt"));
+    ASSERT_FALSE(out.empty()) << c.arguments;
+    EXPECT_EQ(out.front(), c.first_line) << c.arguments;
+    if (c.arguments.starts_with("--version")) {
+      EXPECT_EQ(out.size(), 1u);
+    }
+    EXPECT_EQ(read_file(dir + "/err.txt"), "") << c.arguments;
+    EXPECT_EQ(read_file(dir + "/rest.txt"), kWorkedInput) << c.arguments << ": standard input was read";
+    EXPECT_FALSE(std::filesystem::exists(dir + "/fort.8")) << c.arguments;
+  }
+  const std::string usage = read_file(dir + "/out.txt");
+  for (const char* topic : {"fort.10", "fort.8", "standard input", "baseline_y", "spacing_scale", "Exit status"}) {
+    EXPECT_NE(usage.find(topic), std::string::npos) << topic;
+  }
+}
+
+// With standard input a terminal, one line on standard error says what the
+// program waits for; the plot is the same (a file gives no such line: see
+// the worked example).
+TEST(Traceplot, AtATerminalOneLineSaysWhatItWaitsFor) {
+  const std::string dir = plume::testing::temp_path("terminal");
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/fort.10") << kWorkedFile;
+  const std::string binary = traceplot_binary();
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int err = ::open((dir + "/err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || ::chdir(dir.c_str()) != 0 || ::dup2(err, STDERR_FILENO) < 0) _exit(127);
+    ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_EQ(::write(terminal, kWorkedInput.data(), kWorkedInput.size()), static_cast<ssize_t>(kWorkedInput.size()));
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  char echo[256];
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      FAIL() << "traceplot did not finish reading from a terminal";
+    }
+    pollfd p{terminal, POLLIN, 0};
+    if (::poll(&p, 1, 50) > 0 && ::read(terminal, echo, sizeof echo) <= 0) ::usleep(10000);
+  }
+  ::close(terminal);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const auto err = split_lines(read_file(dir + "/err.txt"));
+  ASSERT_EQ(err.size(), 1u) << read_file(dir + "/err.txt");
+  EXPECT_NE(err[0].find("standard input"), std::string::npos) << err[0];
+  EXPECT_NE(err[0].find("baseline_y"), std::string::npos) << err[0];
+  EXPECT_EQ(split_lines(read_file(dir + "/fort.8")), kWorkedDocument);
+}
+
+// "0,8" is a decimal comma to its writer, two values to the reader: a
+// warning names the line; the value and the document stay as before.
+TEST(Traceplot, DecimalCommaIsWarnedAboutAndTheValueReadsAsBefore) {
+  const ProgramRun as_before = run_traceplot("5\n0\n1.0\n0.1\n", kWorkedFile);
+  const ProgramRun comma = run_traceplot("5,25\n0,5\n1.0\n0.1  3,7\n", kWorkedFile);
+  EXPECT_EQ(comma.status, 0);
+  EXPECT_EQ(comma.lines(), as_before.lines());
+  const auto warnings = split_lines(comma.err);
+  ASSERT_EQ(warnings.size(), 3u) << comma.err;
+  EXPECT_NE(warnings[0].find("standard input, line 1: warning: the comma in \"5,25\" separates values"),
+            std::string::npos) << warnings[0];
+  EXPECT_NE(warnings[0].find("baseline_y = 5"), std::string::npos) << warnings[0];
+  EXPECT_NE(warnings[1].find("line 2: warning: the comma in \"0,5\""), std::string::npos) << warnings[1];
+  EXPECT_NE(warnings[2].find("line 4: warning: the comma in \"3,7\""), std::string::npos) << warnings[2];
+  // A comma beside a blank, or between a number and a sign, is a plain separator.
+  const ProgramRun separators = run_traceplot("5, 6\n0.5 ,1\n1.0,-2\n0.1\n", kWorkedFile);
+  EXPECT_EQ(separators.status, 0);
+  EXPECT_EQ(separators.err, "");
 }
 
 TEST(Traceplot, NoTracesGiveAnEmptyPlotAndReadNoTraceRecord) {
