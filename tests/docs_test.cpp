@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <regex>
+#include <set>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "plume/plume.h"
 #include "support/document.hpp"
 
 namespace fs = std::filesystem;
@@ -222,6 +226,98 @@ TEST(Docs, PagesLinkOnlyToFilesThatExist) {
     }
   }
   EXPECT_GE(links, 10);
+}
+
+// The text of a man page as man shows it (overstrikes resolved), or of a
+// Markdown heading: letters and digits only, lower case, so that the two
+// compare whatever the mark-up.
+std::string letters_of(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (std::isalnum(static_cast<unsigned char>(c))) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+// man -l, in a UTF-8 locale at 80 columns: its warnings and its text.
+std::pair<std::string, std::string> format_manual_page(const fs::path& page) {
+  const fs::path warnings = plume::testing::temp_path(page.filename().string() + ".warnings");
+  const fs::path text = plume::testing::temp_path(page.filename().string() + ".txt");
+  const std::string command = "LC_ALL=C.UTF-8 MANWIDTH=80 MAN_KEEP_FORMATTING= man --warnings -E UTF-8 -l " +
+                              quote(page) + " > " + quote(text) + " 2> " + quote(warnings);
+  EXPECT_EQ(run(command), 0) << command;
+  return {read_file(warnings.string()), read_file(text.string())};
+}
+
+// The pages of routines in docs/ (all but the overview, the page on linking
+// and traceplot's) and the section 3 manual page made from each.
+std::vector<std::pair<fs::path, fs::path>> family_manual_pages() {
+  std::vector<std::pair<fs::path, fs::path>> pages;
+  for (const auto& entry : fs::directory_iterator(source_dir() / "docs")) {
+    const std::string stem = entry.path().stem().string();
+    if (entry.path().extension() != ".md" || stem == "README" || stem == "linking" || stem == "traceplot") continue;
+    pages.emplace_back(entry.path(), binary_dir() / "man" / ("plume-" + stem + ".3"));
+  }
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+// Each family's manual page is in step with its page in docs/: every
+// section is there, and its NAME line names every C++ routine of the
+// page's call tables; between them the pages name every routine of
+// plume.hpp; plume(3) refers to each; all format without warnings.
+TEST(Docs, ManualPagesFollowTheDocsAndFormatWithoutWarnings) {
+  if (run("command -v man >/dev/null 2>&1") != 0) GTEST_SKIP() << "man not installed";
+  const std::regex cxx_routine(R"(plume::([a-z_]+)\()");
+  std::set<std::string> named;
+  const auto [plume_warnings, plume_text] = format_manual_page(binary_dir() / "man" / "plume.3");
+  EXPECT_EQ(plume_warnings, "");
+  const auto pages = family_manual_pages();
+  ASSERT_GE(pages.size(), 6u);
+  for (const auto& [markdown, manual] : pages) {
+    ASSERT_TRUE(fs::exists(manual)) << manual;
+    const auto [warnings, text] = format_manual_page(manual);
+    EXPECT_EQ(warnings, "") << manual;
+    const std::string shown = letters_of(text);
+    const std::string source = read_file(manual.string());
+    const std::string name_line = source.substr(0, source.find(".SH DESCRIPTION"));
+    for (const auto& line : split_lines(read_file(markdown.string()))) {
+      if (line.rfind("#", 0) == 0) {
+        EXPECT_NE(shown.find(letters_of(line)), std::string::npos) << manual.filename() << ": " << line;
+      }
+      if (line.rfind("| C++ |", 0) != 0) continue;
+      for (std::sregex_iterator m(line.begin(), line.end(), cxx_routine), end; m != end; ++m) {
+        const std::string routine = (*m)[1];
+        named.insert(routine);
+        EXPECT_TRUE(std::regex_search(name_line, std::regex("\\b" + routine + "\\b")))
+            << manual.filename() << " does not name " << routine << " in NAME";
+      }
+    }
+    const std::string page = manual.stem().string();
+    EXPECT_NE(plume_text.find(page + "(3)"), std::string::npos) << "plume(3) does not refer to " << page;
+  }
+  // Routines not in a call table of their own are documented in the text.
+  for (const auto& line : split_lines(read_file((source_dir() / "include" / "plume" / "plume.hpp").string()))) {
+    std::smatch m;
+    if (!std::regex_search(line, m, std::regex(R"(^[A-Za-z][\w:<>, *&]* \*?([a-z_]+)\()"))) continue;
+    const std::string routine = m[1];
+    if (named.count(routine) == 0) {
+      bool mentioned = false;
+      std::vector<fs::path> manuals = {binary_dir() / "man" / "plume.3"};
+      for (const auto& page : pages) manuals.push_back(page.second);
+      for (const auto& manual : manuals) {
+        const std::string source = read_file(manual.string());
+        mentioned = mentioned || source.find(routine + "()") != std::string::npos ||
+                    source.find("\\fB" + routine + "\\fR") != std::string::npos;
+      }
+      EXPECT_TRUE(mentioned) << routine << " of plume.hpp is in no manual page";
+    }
+  }
+  const std::string traceplot = read_file((source_dir() / "docs" / "traceplot.1").string());
+  EXPECT_NE(traceplot.find(std::string("\"Plume ") + PLUME_VERSION + "\""), std::string::npos)
+      << "traceplot.1 does not give the version " << PLUME_VERSION;
+  for (const char* option : {"\\-\\-help", "\\-\\-version"}) EXPECT_NE(traceplot.find(option), std::string::npos) << option;
+  EXPECT_EQ(format_manual_page(source_dir() / "docs" / "traceplot.1").first, "");
 }
 
 TEST(Docs, ManualPageFormatsWithoutWarnings) {

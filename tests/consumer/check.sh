@@ -81,6 +81,14 @@ if command -v gfortran >/dev/null; then
   echo "Fortran CMake: ok"
 fi
 
+# The manual pages, the documentation and the licences.
+for page in traceplot plume plume-plot-control plume-annotation; do
+  MANPATH=$prefix/share/man man -w "$page" >/dev/null || fail "man does not find $page"
+done
+for file in LICENSE LICENSE-HERSHEY.txt README.md linking.md plot-control.md images/shapes.png; do
+  [ -f "$prefix/share/doc/plume/$file" ] || fail "share/doc/plume/$file is not installed"
+done
+
 "$prefix/bin/traceplot" --version | grep -q "^traceplot $(pkg-config --modversion plume)\$" ||
   fail "traceplot --version does not give the package version"
 echo "consumers: ok"
