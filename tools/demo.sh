@@ -24,13 +24,33 @@ readonly margin=4        # points around the drawing
 
 gs_quiet=(gs -q -dSAFER -dBATCH -dNOPAUSE)
 
-# The drawing's box on each page, as Ghostscript's bbox device measures it:
-# one "x0 y0 x1 y1" line per page, in points, widened by the margin.
+# The drawing's box on each page, in sheet points, widened by the margin:
+# one "x0 y0 x1 y1" line per page. A document that gives its box in its
+# header has one page and that box; for the others Ghostscript's bbox
+# device measures each page.
 page_boxes() {
+  local header
+  header=$(sed -n 2p "$1")
+  if [[ $header =~ ^%%BoundingBox:\ *(-?[0-9]+)\ +(-?[0-9]+)\ +(-?[0-9]+)\ +(-?[0-9]+) ]]; then
+    echo "$((BASH_REMATCH[1] - margin)) $((BASH_REMATCH[2] - margin))" \
+         "$((BASH_REMATCH[3] + margin)) $((BASH_REMATCH[4] + margin))"
+    return
+  fi
   "${gs_quiet[@]}" -sDEVICE=bbox "$1" 2>&1 |
     awk -v m=$margin '/^%%HiResBoundingBox:/ {
       x0 = int($2) - m; y0 = int($3) - m; x1 = int($4) + 1 + m; y1 = int($5) + 1 + m
       print x0, y0, x1, y1 }'
+}
+
+# traceplot's document (portrait, one page) gives its box in the trailer, in
+# page coordinates: a copy with that box on line 2, in sheet coordinates
+# (the portrait page starts 5 points into the sheet), for the preview.
+with_header_box() {
+  local x0 y0 x1 y1
+  read -r _ x0 y0 x1 y1 < <(tail -n 1 "$1")
+  { head -n 1 "$1"
+    printf '%%%%BoundingBox: %d %d %d %d\n' $((x0 + 5)) $((y0 + 5)) $((x1 + 5)) $((y1 + 5))
+    tail -n +2 "$1"; } > "$2"
 }
 
 # EPS -> one PNG per page, each cropped to its page's drawing.
@@ -53,7 +73,10 @@ preview() {
 (cd "$out" && cp "$root/examples/traces/fort.10" fort.10 &&
    "$build/traceplot" < "$root/examples/traces/params.txt" && mv fort.8 traceplot.eps && rm -f fort.10)
 echo "traceplot: $out/traceplot.eps"
-preview "$out/traceplot.eps"
+with_header_box "$out/traceplot.eps" "$out/traceplot-boxed.eps"
+preview "$out/traceplot-boxed.eps" >/dev/null
+mv "$out/traceplot-boxed.png" "$out/traceplot.png" && rm "$out/traceplot-boxed.eps"
+echo "  preview: $out/traceplot.png"
 
 for program in "$build"/examples/example_*; do
   [ -x "$program" ] || continue
