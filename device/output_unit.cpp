@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "plume/plume.hpp"
@@ -34,6 +35,16 @@ Registry& registry() {
 }
 
 bool is_standard(int number) { return number == 0 || number == 5 || number == 6; }
+
+// Measurement switch: PLUME_BACKGROUND_WRITER=0 writes every buffer in the
+// caller's thread, so bench/run_e2e.py can time both ways in one run.
+bool background_writer_enabled() {
+  static const bool enabled = [] {
+    const char* v = std::getenv("PLUME_BACKGROUND_WRITER");
+    return v == nullptr || std::string_view(v) != "0";
+  }();
+  return enabled;
+}
 
 std::unique_ptr<OutputUnit> connect_now(int number) {
   auto& r = registry();
@@ -63,7 +74,7 @@ OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
     : number_(number), path_(std::move(path)), fd_(fd), owns_fd_(owns_fd),
       failed_(fd < 0), buffer_(new char[kCapacity]) {
   struct stat st {};
-  background_ = owns_fd && fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  background_ = background_writer_enabled() && owns_fd && fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 OutputUnit::~OutputUnit() {
