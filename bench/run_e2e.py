@@ -98,7 +98,7 @@ class Run:
         self.max_rss_kib = max_rss_kib
 
 
-def run_program(argv, cwd, stdin_path, log_prefix, self_timed=False, warm_mib=0, warm_dir=None, env=None):
+def run_program(argv, cwd, stdin_path, log_prefix, self_timed=False, warm_mib=0, warm_dir=None):
     """Runs argv to completion under the launcher bench_measure; returns its
     Run. Raises Failure on a non-zero exit status or a timeout (the stdout and
     stderr are kept as log files in the work directory)."""
@@ -108,8 +108,7 @@ def run_program(argv, cwd, stdin_path, log_prefix, self_timed=False, warm_mib=0,
         err_path, "wb"
     ) as err:
         try:
-            status = subprocess.run(command, cwd=cwd, stdin=stdin, stdout=out, stderr=err, check=False,
-                                    env=dict(os.environ, **env) if env else None).returncode
+            status = subprocess.run(command, cwd=cwd, stdin=stdin, stdout=out, stderr=err, check=False).returncode
         except OSError as e:
             raise Failure("cannot run %s: %s" % (LAUNCHER, e)) from e
     if status != 0:
@@ -157,7 +156,7 @@ class Program:
     reference document; every other program's document must equal it."""
 
     def __init__(self, key, workload, label, argv, cwd, output, runs, stdin=None, self_timed=False,
-                 per_repetition=1, alternates_with=None, env=None):
+                 per_repetition=1, alternates_with=None):
         self.key = key
         # The program whose time this one's is divided by (or divides): their
         # runs alternate, so that a slow spell of the machine falls on both.
@@ -171,7 +170,6 @@ class Program:
         self.per_repetition = per_repetition  # back-to-back runs within one repetition
         self.stdin = stdin
         self.self_timed = self_timed
-        self.env = env  # added to the environment of every run
         self.results = []
         self.sha256 = None
 
@@ -309,16 +307,6 @@ def plan(args, work):
                                 growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params,
                                 per_repetition=short, alternates_with="w2_traceplot"))
 
-    if args.compare_background_writer:
-        # The same programs with every buffer written in the caller's thread,
-        # alternating with the runs that use the background writer.
-        direct = {"PLUME_BACKGROUND_WRITER": "0"}
-        for base in [p for p in programs if p.key in ("w1_plume", "w2_traceplot")]:
-            programs.insert(programs.index(base) + 1, Program(
-                base.key + "_direct", base.workload, base.label + ", no writer thread", list(base.argv),
-                base.cwd, base.output, base.runs, stdin=base.stdin, per_repetition=base.per_repetition,
-                alternates_with=base.key, env=direct))
-
     workloads = {
         "w1_motions": motions,
         "w2_traces": SMOKE_W2_TRACES if smoke else W2_TRACES,
@@ -342,10 +330,7 @@ def generate(args, dirs, workloads):
 
 def run_all(programs, documents, work, progress, warm_mib):
     by_key = {p.key: p for p in programs}
-    partners = {}
-    for p in programs:
-        if p.alternates_with in by_key:
-            partners.setdefault(p.alternates_with, []).append(p)
+    partners = {p.alternates_with: p for p in programs if p.alternates_with in by_key}
 
     def run_once(program, repetition, inner):
         if program.key == "w1_floor" and program.argv[1] is None:
@@ -355,7 +340,7 @@ def run_all(programs, documents, work, progress, warm_mib):
         os.sync()
         log = os.path.join(work, "%s-%d-%d" % (program.key, repetition, inner))
         result = run_program(program.argv, program.cwd, program.stdin, log, program.self_timed,
-                             warm_mib, os.path.dirname(program.output), program.env)
+                             warm_mib, os.path.dirname(program.output))
         program.results.append(result)
         if progress:
             print("  run %d  %-22s %8.3f s" % (repetition + 1, program.key, result.seconds), flush=True)
@@ -367,14 +352,13 @@ def run_all(programs, documents, work, progress, warm_mib):
         for program in programs:
             if repetition >= program.runs or program.alternates_with in by_key:
                 continue  # a program that alternates runs with its partner's
-            others = partners.get(program.key, [])
+            partner = partners.get(program.key)
             for inner in range(program.per_repetition):
                 run_once(program, repetition, inner)
-                for partner in others:
-                    if repetition < partner.runs and inner < partner.per_repetition:
-                        run_once(partner, repetition, inner)
-            for p in [program] + others:
-                if os.path.exists(p.output):
+                if partner is not None and repetition < partner.runs and inner < partner.per_repetition:
+                    run_once(partner, repetition, inner)
+            for p in (program, partner):
+                if p is not None and os.path.exists(p.output):
                     os.remove(p.output)
 
 
@@ -504,8 +488,6 @@ def parse_arguments(argv):
                         help="small workloads, one run each: checks the documents only")
     parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
     parser.add_argument("--quiet", action="store_true", help="no progress lines")
-    parser.add_argument("--compare-background-writer", action="store_true",
-                        help="also run plume's W1 program and traceplot with PLUME_BACKGROUND_WRITER=0")
     parser.add_argument("--no-warm", action="store_true",
                         help="do not prime the page cache before each run (see bench/e2e/warm.hpp)")
     args = parser.parse_args(argv)
