@@ -14,12 +14,13 @@ if(PLUME_HAVE_FORTRAN)
     PASS_REGULAR_EXPRESSION "connected units: ok")
 endif()
 
-# A Fortran-only CMake project finds the installed package and links the
+# A consumer of the installed tree (an Install test, like consumer.cmake):
+# a Fortran-only CMake project finds the installed package and links the
 # Fortran face, unit hook included, from the static archives.
 if(PLUME_HAVE_FORTRAN)
-  add_test(NAME FortranUnits.FortranOnlyCMakeProjectUsesThePackage
+  add_test(NAME Install.FortranOnlyCMakeProjectUsesThePackage
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/fortran/cmake_consumer.sh ${PROJECT_BINARY_DIR}
                    ${CMAKE_CURRENT_SOURCE_DIR}/fortran/cmake_consumer ${CMAKE_CURRENT_BINARY_DIR}/work/fortran_cmake_consumer)
-  set_tests_properties(FortranUnits.FortranOnlyCMakeProjectUsesThePackage PROPERTIES
+  set_tests_properties(Install.FortranOnlyCMakeProjectUsesThePackage PROPERTIES
     PASS_REGULAR_EXPRESSION "fortran cmake consumer: ok" TIMEOUT 300)
 endif()
