@@ -89,9 +89,9 @@ int take_fortran_unit(int number, std::string& path) {
   plume_fortran_unit_file(number, name, sizeof name, &length, &runtime_fd);
   if (runtime_fd < 0) return -1;
   const int fd = ::fcntl(runtime_fd, F_DUPFD_CLOEXEC, 3);
-  const off_t position = fd >= 0 ? ::lseek(fd, 0, SEEK_CUR) : -1;
+  if (fd < 0) return -1;  // the runtime keeps its unit
+  const off_t position = ::lseek(fd, 0, SEEK_CUR);
   plume_fortran_close_unit(number);
-  if (fd < 0) return -1;
   if (position >= 0 && ::ftruncate(fd, position) == 0) ::lseek(fd, position, SEEK_SET);
   if (length > 0) path.assign(name, static_cast<std::size_t>(length));
   return fd;
