@@ -70,6 +70,10 @@ if command -v gfortran >/dev/null; then
   static_only use_plume_static
   in_dir use-plume-static ../use_plume_static
   renders legacy/legacy.eps use-plume/module.eps use-plume-static/module.eps
+  # The unit the legacy program opened received the document.
+  [ "$(head -n 2 legacy/legacy.eps)" = "% OPENED BY THE PROGRAM
+%!PS-Adobe-2.0 EPSF-2.0" ] || fail "legacy.eps does not continue the program's unit: $(head -n 2 legacy/legacy.eps)"
+  [ ! -e legacy/fort.23 ] || fail "the legacy program's document went to fort.23"
   echo "Fortran: ok"
 
   # A Fortran-only CMake project.
@@ -78,6 +82,8 @@ if command -v gfortran >/dev/null; then
   in_dir fortran-cmake-run ../fortran-cmake-build/module_consumer
   in_dir fortran-cmake-run ../fortran-cmake-build/legacy_consumer
   renders fortran-cmake-run/module.eps fortran-cmake-run/legacy.eps
+  [ "$(head -n 1 fortran-cmake-run/legacy.eps)" = "% OPENED BY THE PROGRAM" ] ||
+    fail "legacy.eps of the CMake project does not continue the program's unit"
   echo "Fortran CMake: ok"
 fi
 

@@ -1,9 +1,11 @@
-C     A legacy Fortran program: fixed form, implicit interfaces, the
-C     bounding box read through COMMON /M00000/.
+C     A legacy Fortran program: fixed form, implicit interfaces, its own
+C     OPEN of the unit the document continues, the bounding box read
+C     through COMMON /M00000/.
       PROGRAM LEGACY
       INTEGER IBOX(4), MOVE
       COMMON /M00000/ IBOX, MOVE
-      CALL CONNECT_UNIT(23, 'legacy.eps')
+      OPEN(23, FILE='legacy.eps')
+      WRITE(23, '(A)') '% OPENED BY THE PROGRAM'
       CALL HPLOTS(1, 0, 23, 0)
       CALL PLOT(1.0, 1.0, 3)
       CALL PLOT(4.0, 3.0, 2)
