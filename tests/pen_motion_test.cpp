@@ -142,6 +142,8 @@ TEST(PenMotion, SegmentAtNegativePageCoordinatesLeavesTheBoxUnset) {
 
 TEST(PenMotion, OperandsBeyondTheFieldAreClampedAndStaySeparate) {
   std::string path;
+  const int clamped_before = plume::clamped_lines();
+  testing::internal::CaptureStderr();
   const auto doc = draw_document(
       [] {
         plume::plot(1.0e6f, -1.0e6f, 3);    // page 2e7, -2e7: beyond both fields
@@ -150,8 +152,13 @@ TEST(PenMotion, OperandsBeyondTheFieldAreClampedAndStaySeparate) {
         plume::plot(1.0f, -2.0f, 2);
       },
       1, 2, &path);
-  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999 -99999.999 pQ", "-999999.999 -99999.999 pL",
-                                    "1200000.000 999999.999 pL", "     20.000    -40.000 pL"}));
+  const auto err = testing::internal::GetCapturedStderr();
+  // A y that fills its field keeps one blank before it and its full value;
+  // only values beyond the field are clamped, and those lines are counted.
+  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999 -999999.999 pQ", "-999999.999 -100000.000 pL",
+                                    "1200000.000 1200000.000 pL", "     20.000    -40.000 pL"}));
+  EXPECT_EQ(plume::clamped_lines() - clamped_before, 2);
+  EXPECT_NE(err.find("2 lines with an operand beyond its field written clamped to unit"), std::string::npos) << err;
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string gs;
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs)) << gs;
