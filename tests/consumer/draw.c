@@ -15,5 +15,5 @@ int main(void) {
     fprintf(stderr, "unexpected box %d\n", m00000_.bbox_xmax);
     return 1;
   }
-  return plume_write_failures() == 0 ? 0 : 1;
+  return plume_write_failures() == 0 && plume_clamped_lines() == 0 ? 0 : 1;
 }

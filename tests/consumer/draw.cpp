@@ -69,5 +69,5 @@ int main() {
     std::fprintf(stderr, "indx + iand %d, hexchar %c\n", found, digit);
     return 1;
   }
-  return plume::write_failures() == 0 && plume::dropped_lines() == 0 ? 0 : 1;
+  return plume::write_failures() == 0 && plume::dropped_lines() == 0 && plume::clamped_lines() == 0 ? 0 : 1;
 }
