@@ -188,14 +188,11 @@ TEST(FuzzFindings, DashedSegmentAfterAFillRenders) {
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &output)) << output;
 }
 
-// Found by the random call test (tests/fuzz/random_calls.sh): hexstr writes
-// its "show" whatever the path holds, so right after a colour change, a
-// fill or a new page (or with a scale that puts the pen off any finite
-// point) Ghostscript stops with "/nocurrentpoint in --show--". The random
-// call test moves the pen up before hexstr meanwhile. Pending a decision in
-// text/xsymbol.cpp: a move to the pen first, as a draw now does
-// (device/pen_draw.hpp, g_path_needs_move), or nothing shown.
-TEST(FuzzFindings, DISABLED_HexstrRightAfterAColourChangeRenders) {
+// Found by the random call test (tests/fuzz/random_calls.sh): hexstr wrote
+// its "show" whatever the path held, so right after a colour change, a fill
+// or a new page Ghostscript stopped with "/nocurrentpoint in --show--". The
+// character now starts at the pen, as a draw does.
+TEST(FuzzFindings, HexstrRightAfterAColourChangeRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;
   plume::testing::draw_document(

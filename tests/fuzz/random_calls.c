@@ -89,14 +89,6 @@ static void put_data(FILE* out) {
 
 static void generate_call(FILE* out, int op) {
   int n;
-  if (op == kHexstr) {
-    /* hexstr shows its character at the current point, as after xsymbol:
-     * callers move there first (the path may have none). */
-    fprintf(out, "%d", kPlot);
-    put_real(out, finite_coordinate());
-    put_real(out, finite_coordinate());
-    fputs(" 3\n", out);
-  }
   fprintf(out, "%d", op);
   switch (op) {
     case kPlot:
@@ -300,15 +292,6 @@ static void data_arg(Cursor* c, Data* d) {
 
 static int g_document = 0;
 
-/* Whether the pen stands at a finite page point: only then does the move
- * before hexstr give it a current point to show at (a factor or origin that
- * is not finite leaves none). */
-static int pen_on_page(void) {
-  const float px = a00000_.units_scale * a00000_.pen_x + p00001_.origin_x;
-  const float py = a00000_.units_scale * a00000_.pen_y + p00001_.origin_y;
-  return isfinite(px) && isfinite(py);
-}
-
 static void run_call(const char* line, const char* prefix) {
   Cursor c = {line};
   const int op = int_arg(&c);
@@ -408,7 +391,7 @@ static void run_call(const char* line, const char* prefix) {
       break;
     case kHexstr:
       i = int_arg(&c), j = int_arg(&c);
-      if (pen_on_page()) hexstr_(&i, &j);
+      hexstr_(&i, &j);
       break;
     case kNumber:
     case kXnumber:

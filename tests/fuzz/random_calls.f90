@@ -14,9 +14,6 @@ program random_calls_fortran
   real :: x, y, a, b, h, r, s, e, v
   real :: xs(64), ys(64), widths(4)
   character(len=1) :: ch
-  real :: units_scale, pen_x, pen_y, origin_x, origin_y
-  common /a00000/ units_scale, pen_x, pen_y
-  common /p00001/ origin_x, origin_y
 
   call get_command_argument(1, script)
   call get_command_argument(2, prefix)
@@ -133,10 +130,7 @@ program random_calls_fortran
       call xsymbol(x, y, h, text(1:tlen), a, n, k)
     case (30)
       read (record, *) op, i, j
-      ! Only where the move before it gave the path a current point.
-      if (on_page(units_scale * pen_x + origin_x) .and. on_page(units_scale * pen_y + origin_y)) then
-        call hexstr(i, j)
-      end if
+      call hexstr(i, j)
     case (31)
       read (record, *) op, x, y, h, v, a, i
       call number(x, y, h, v, a, i)
@@ -184,12 +178,4 @@ program random_calls_fortran
     end select
   end do
   close (10)
-
-contains
-
-  logical function on_page(v)
-    use, intrinsic :: ieee_arithmetic, only: ieee_is_finite
-    real, intent(in) :: v
-    on_page = ieee_is_finite(v)
-  end function on_page
 end program random_calls_fortran
