@@ -1,7 +1,9 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -9,6 +11,7 @@
 #include "device/output_unit.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
+#include "device/unit_sink.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
 
@@ -42,6 +45,9 @@ bool g_bbox_atend = false;
 constexpr std::string_view kAtend = "%%BoundingBox: (atend)            ";
 std::size_t g_atend_offset = 0;
 bool g_atend_pending = false;
+// Reads the opted-in document's lines on their way out, for the extent of
+// everything drawn (null in a build that cannot measure text).
+std::shared_ptr<device::ExtentMeter> g_meter;
 
 // Bit patterns of the scales of unit systems 0, 1 and 2.
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
@@ -57,6 +63,8 @@ void open_plot(int orientation, int unit, int units) {
   device::write_text(kHead[0]);
   g_atend_pending = g_bbox_atend;
   if (g_bbox_atend) {
+    g_meter = device::make_extent_meter();
+    if (g_meter) device::document().observe(g_meter);
     g_atend_offset = device::document().offset();
     device::write_text(kAtend);
   }
@@ -103,14 +111,39 @@ Box sheet_box() {
   return {from_590(b.bbox_ymax), add(b.bbox_xmin, 5), from_590(b.bbox_ymin), add(b.bbox_xmax, 5)};
 }
 
+// The extent of everything drawn, read by the meter: the box rounded
+// outward, and the exact extent for %%HiResBoundingBox:.
+bool measured_box(Box& box, double (&exact)[4]) {
+  if (!g_meter) return false;
+  device::document().flush();  // the meter reads what has left the buffer
+  device::document().observe(nullptr);
+  const bool drawn = g_meter->extent(exact[0], exact[1], exact[2], exact[3]);
+  g_meter.reset();
+  if (!drawn) return false;
+  const auto to_int = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, -99999.0, 99999.0));
+  };
+  box = {to_int(std::floor(exact[0])), to_int(std::floor(exact[1])), to_int(std::ceil(exact[2])),
+         to_int(std::ceil(exact[3]))};
+  return true;
+}
+
 void close_plot() {
   device::write_text("stroke");
   device::write_text("showpage");
   if (g_atend_pending) device::write_text("%%Trailer");
-  const Box box = g_atend_pending ? sheet_box() : trailer_box();
+  Box box = g_atend_pending ? sheet_box() : trailer_box();
+  double exact[4];
+  const bool measured = g_atend_pending && measured_box(box, exact);
   device::Record r;
   r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
   r.write();
+  if (measured) {
+    char hires[128];
+    std::snprintf(hires, sizeof hires, "%%%%HiResBoundingBox: %.3f %.3f %.3f %.3f", exact[0], exact[1],
+                  exact[2], exact[3]);
+    device::write_text(hires);
+  }
   // Importers that crop read the box from the header: fill it in where the
   // file allows (a pipe keeps "(atend)" and the box in the trailer).
   if (g_atend_pending && r.view().size() == kAtend.size()) {

@@ -47,6 +47,16 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
     path = it->second;
     r.requested_paths.erase(it);
   }
+  if (const auto format = format_of_path(path); format != OutputFormat::eps) {
+    std::string reason;
+    auto sink = make_render_sink(format, path, reason);
+    if (!sink) {
+      std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(), reason.c_str());
+      ++g_failures;
+      return std::make_unique<OutputUnit>(number, path, -1, false);
+    }
+    return std::make_unique<OutputUnit>(number, path, std::move(sink));
+  }
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   auto u = std::make_unique<OutputUnit>(number, path, fd, fd >= 0);
   if (fd < 0) {
@@ -66,8 +76,13 @@ OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
   background_ = owns_fd && fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+OutputUnit::OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink)
+    : number_(number), path_(std::move(path)), fd_(-1), owns_fd_(false), buffer_(new char[kCapacity]),
+      sink_(std::move(sink)) {}
+
 OutputUnit::~OutputUnit() {
   flush();
+  if (sink_ && !failed_ && !sink_->finish()) fail(sink_->reason());
   if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
   delete[] buffer_;
   delete[] spare_;
@@ -81,8 +96,26 @@ void OutputUnit::fail(int error) {
                std::strerror(error));
 }
 
+void OutputUnit::fail(const std::string& reason) {
+  if (failed_) return;
+  failed_ = true;
+  ++g_failures;
+  std::fprintf(stderr, "plume: cannot write unit %d (%s): %s\n", number_, path_.c_str(), reason.c_str());
+}
+
+void OutputUnit::observe(std::shared_ptr<UnitSink> observer) {
+  flush();
+  observer_ = std::move(observer);
+}
+
+// The one place bytes leave the buffer in the foreground.
 void OutputUnit::write_all(const char* data, std::size_t size) {
   if (failed_) return;
+  if (observer_ != nullptr) observer_->consume(data, size);
+  if (sink_) {
+    if (!sink_->consume(data, size)) fail(sink_->reason());
+    return;
+  }
   if (const int error = write_fully(fd_, data, size); error != 0) fail(error);
 }
 
@@ -99,7 +132,7 @@ void OutputUnit::flush() {
 }
 
 void OutputUnit::spill() {
-  if (!background_) {
+  if (!background_ || observer_ != nullptr) {
     flush();
     return;
   }

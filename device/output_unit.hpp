@@ -8,10 +8,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "device/background_writer.hpp"
+#include "device/unit_sink.hpp"
 #include "plume/records.h"
 
 namespace plume::device {
@@ -21,6 +23,8 @@ class OutputUnit {
   static constexpr std::size_t kCapacity = std::size_t{1} << 20;
 
   OutputUnit(int number, std::string path, int fd, bool owns_fd);
+  // A unit whose bytes go to `sink` (a renderer) instead of a descriptor.
+  OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink);
   ~OutputUnit();
   OutputUnit(const OutputUnit&) = delete;
   OutputUnit& operator=(const OutputUnit&) = delete;
@@ -49,10 +53,14 @@ class OutputUnit {
   bool overwrite(std::size_t at, std::string_view text);
   bool failed() const { return failed_; }
   int number() const { return number_; }
+  // Lets `observer` read every byte on its way out (null: none); the unit
+  // then writes in the foreground, so the observer sees bytes in order.
+  void observe(std::shared_ptr<UnitSink> observer);
   const std::string& path() const { return path_; }
 
  private:
   void fail(int error);
+  void fail(const std::string& reason);
   void write_all(const char* data, std::size_t size);
   // Waits for the write in flight and reports its error.
   void settle();
@@ -68,6 +76,8 @@ class OutputUnit {
   char* spare_ = nullptr;   // the buffer being written in the background
   bool background_ = false; // a regular file, written in the background
   PendingWrite pending_;
+  std::unique_ptr<UnitSink> sink_;  // set at connect time for .pdf, .svg, .png
+  std::shared_ptr<UnitSink> observer_;
 };
 
 // The unit, connecting it if this is its first line since it was closed.

@@ -104,6 +104,16 @@ int32_t plume_write_failures(void);
 /* Number of lines left out of documents because an operand was not finite. */
 int32_t plume_dropped_lines(void);
 
+/* Formats: a unit connected to a path ending in .pdf, .svg or .png (any
+ * case) writes that format; every other path EPS. Non-zero (the default)
+ * crops every PDF, SVG and PNG page to what is drawn on it plus 2 points;
+ * 0 keeps the whole sheet. PNG pages have `dpi` dots per inch (150 by
+ * default). Both apply to the units connected afterwards. */
+void plume_crop_pages(int32_t on);
+void plume_raster_dpi(int32_t dpi);
+void crop_pages_(const int32_t* on);
+void raster_dpi_(const int32_t* dpi);
+
 #ifdef __cplusplus
 }
 #endif
