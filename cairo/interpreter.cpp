@@ -179,6 +179,12 @@ Interpreter::Interpreter(Fonts& fonts, PageSink& pages, Canvas first, double thi
     : fonts_(fonts), pages_(pages), canvas_(first), thinnest_(thinnest), state_(std::make_unique<State>()),
       scratch_surface_(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)),
       scratch_(cairo_create(scratch_surface_)) {
+  // Metrics as the outline gives them, whatever the surface drawn on.
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_set_font_options(scratch_, options);
+  cairo_font_options_destroy(options);
   sync_matrix();
 }
 

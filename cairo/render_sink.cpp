@@ -167,6 +167,13 @@ Canvas Drawing::begin(int index) {
       cairo_paint(cr_);
     }
   }
+  // Glyphs placed at their exact advances, as in the vector formats and in
+  // the measuring pass, not snapped to whole pixels.
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_set_font_options(cr_, options);
+  cairo_font_options_destroy(options);
   // Sheet points, y up, to the page's device space, y down.
   return {cr_, Matrix{scale, 0, 0, -scale, -box.x0 * scale, box.y1 * scale}};
 }

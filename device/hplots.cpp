@@ -135,15 +135,16 @@ void close_plot() {
   Box box = g_atend_pending ? sheet_box() : trailer_box();
   double exact[4];
   const bool measured = g_atend_pending && measured_box(box, exact);
-  device::Record r;
-  r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
-  r.write();
   if (measured) {
-    char hires[128];
+    char hires[160];
     std::snprintf(hires, sizeof hires, "%%%%HiResBoundingBox: %.3f %.3f %.3f %.3f", exact[0], exact[1],
                   exact[2], exact[3]);
     device::write_text(hires);
   }
+  // The box stays the document's last line, where plotting code finds it.
+  device::Record r;
+  r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
+  r.write();
   // Importers that crop read the box from the header: fill it in where the
   // file allows (a pipe keeps "(atend)" and the box in the trailer).
   if (g_atend_pending && r.view().size() == kAtend.size()) {

@@ -1,0 +1,20 @@
+# PDF, SVG and PNG output: every format against the EPS rendered by
+# Ghostscript, the PDFs through qpdf and poppler, the SVGs through rsvg.
+if(PLUME_HAVE_CAIRO)
+  add_library(plume_render_support STATIC support/rendering.cpp)
+  target_include_directories(plume_render_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
+  target_link_libraries(plume_render_support PUBLIC plume_test_support PkgConfig::PLUME_CAIRO)
+  foreach(name formats_test)
+    plume_add_test_executable(${name} formats/${name}.cpp)
+    target_link_libraries(${name} PRIVATE plume_render_support)
+  endforeach()
+  target_compile_definitions(formats_test PRIVATE PLUME_EXAMPLES_DIR="${PROJECT_BINARY_DIR}/examples"
+    PLUME_SOURCE_DIR_FOR_FORMATS="${PROJECT_SOURCE_DIR}")
+  file(GLOB PLUME_FORMAT_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.cpp)
+  foreach(source ${PLUME_FORMAT_EXAMPLES})
+    get_filename_component(name ${source} NAME_WE)
+    if(TARGET example_${name})
+      add_dependencies(formats_test example_${name})
+    endif()
+  endforeach()
+endif()
