@@ -290,3 +290,214 @@ TEST(Formats, EveryExampleProgramLooksTheSameInEveryFormat) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string write_one(const std::string& name, const Draw& draw, int orientation = 1) {
+  const std::string path = plume::testing::temp_path(name);
+  write_plot(path, draw, orientation);
+  return path;
+}
+
+void every_font() {
+  const int fonts[] = {1, 2, 3, 4, 5, 6, 7, 11, 13, 14, 20};
+  float y = 1;
+  for (const int f : fonts) {
+    plume::xsymbol(1, y, 0.4f, "Plume", 0, 5, f);
+    y += 0.8f;
+  }
+  plume::xsymbol(1, y, 0.5f, "\xB0\xA1", 0, 2, 21);        // JIS 3021
+  plume::xsymbol(3, y, 0.5f, "\xA4\xA2\xA4\xA4", 0, 4, 22);  // JIS 2422 2424
+}
+
+TEST(Formats, PdfIsSoundAndEmbedsEveryFont) {
+  const std::string pdf = write_one("fonts.pdf", every_font);
+  std::string out;
+  EXPECT_EQ(plume::testing::run_command("qpdf --check '" + pdf + "'", &out), 0) << out;
+  const auto fonts = plume::testing::pdf_fonts(pdf);
+  EXPECT_GE(fonts.size(), 13u);  // ten Latin faces, Symbol and the two Japanese ones
+  for (const auto& f : fonts) EXPECT_TRUE(f.embedded) << f.name;
+}
+
+// The two-byte codes of fonts 21 and 22 are JIS: 3021 is U+4E9C, 2422 and
+// 2424 are U+3042 and U+3044.
+TEST(Formats, JapaneseFontsShowTheCharactersTheirCodesName) {
+  const std::string text = plume::testing::pdf_text(write_one("japanese.pdf", every_font));
+  EXPECT_NE(text.find("\xE4\xBA\x9C"), std::string::npos) << text;
+  EXPECT_NE(text.find("\xE3\x81\x82\xE3\x81\x84"), std::string::npos) << text;
+  EXPECT_NE(text.find("Plume"), std::string::npos) << text;
+}
+
+TEST(Formats, ExtensionChoosesTheFormatInAnyCase) {
+  const std::string pdf = write_one("upper.PDF", some_lines);
+  const std::string png = write_one("upper.Png", some_lines);
+  const std::string eps = write_one("plain.pdf.eps", some_lines);
+  EXPECT_EQ(plume::testing::read_file(pdf).substr(0, 5), "%PDF-");
+  EXPECT_EQ(plume::testing::read_file(png).substr(1, 3), "PNG");
+  EXPECT_EQ(plume::testing::read_file(eps).substr(0, 10), "%!PS-Adobe");
+}
+
+TEST(Formats, CropPagesFalseKeepsTheWholeSheet) {
+  plume::crop_pages(false);
+  plume::raster_dpi(72);
+  const std::string pdf = write_one("sheet.pdf", some_lines);
+  const std::string png = write_one("sheet.png", some_lines);
+  std::string info;
+  plume::testing::run_command("pdfinfo '" + pdf + "'", &info);
+  EXPECT_NE(info.find("Page size:       595 x 842 pts"), std::string::npos) << info;
+  const Picture picture = plume::testing::read_png(png);
+  EXPECT_EQ(picture.width, 595);
+  EXPECT_EQ(picture.height, 842);
+  // From C, as from Fortran: 1 crops again.
+  plume_crop_pages(1);
+  const Picture cropped = plume::testing::read_png(write_one("cropped.png", some_lines));
+  EXPECT_LT(cropped.width, 595);
+}
+
+TEST(Formats, RasterDpiScalesThePng) {
+  const Picture at150 = plume::testing::read_png(write_one("default.png", some_lines));
+  plume_raster_dpi(300);
+  const Picture at300 = plume::testing::read_png(write_one("fine.png", some_lines));
+  ASSERT_FALSE(at150.empty());
+  EXPECT_NEAR(at300.width, 2 * at150.width, 2);
+  EXPECT_NEAR(at300.height, 2 * at150.height, 2);
+  // A PNG page is white where nothing is drawn.
+  EXPECT_EQ(at150.rgb[0], 255);
+  EXPECT_EQ(at150.rgb[1], 255);
+  EXPECT_EQ(at150.rgb[2], 255);
+}
+
+TEST(Formats, EmptyDocumentIsOneBlankPage) {
+  const std::string pdf = write_one("empty.pdf", [] {});
+  EXPECT_EQ(plume::testing::run_command("qpdf --check '" + pdf + "' > /dev/null"), 0);
+  EXPECT_EQ(plume::testing::pdf_page_count(pdf), 1);
+  EXPECT_FALSE(plume::testing::read_png(write_one("empty.png", [] {})).empty());
+}
+
+TEST(Formats, UnwritablePathIsAReportedFailureNamingTheUnit) {
+  plume::connect_unit(41, "/nonexistent-directory/fig.pdf");
+  testing::internal::CaptureStderr();
+  plume::hplots(1, 1, 41, 0);
+  some_lines();
+  plume::hplots(0, 0, 41, 0);
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(plume::write_failures(), 1);
+  EXPECT_NE(message.find("unit 41 (/nonexistent-directory/fig.pdf)"), std::string::npos) << message;
+  EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+}
+
+// Page 2's file cannot be made (a directory stands there): the close
+// reports it; page 1 is written.
+TEST(Formats, PageFileThatCannotBeWrittenIsReported) {
+  const std::string svg = plume::testing::temp_path("blocked.svg");
+  fs::create_directory(page_path(svg, 2));
+  testing::internal::CaptureStderr();
+  write_plot(svg, [] { some_lines(); plume::newpage(); some_lines(); }, 1);
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(plume::write_failures(), 1);
+  EXPECT_NE(message.find("blocked-2.svg"), std::string::npos) << message;
+  std::string out;
+  EXPECT_EQ(plume::testing::run_command("rsvg-convert -o '" + svg + ".png' '" + svg + "'", &out), 0) << out;
+}
+
+struct HiResBox {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+bool parse_hires(const std::string& text, HiResBox& box) {
+  const auto at = text.find("%%HiResBoundingBox:");
+  if (at == std::string::npos) return false;
+  return std::sscanf(text.c_str() + at, "%%%%HiResBoundingBox: %lf %lf %lf %lf", &box.x0, &box.y0, &box.x1,
+                     &box.y1) == 4;
+}
+
+// The extent of the ink Ghostscript puts on the sheet, in points, measured
+// on a raster of half a point per pixel.
+HiResBox ghostscript_ink(const std::string& eps) {
+  constexpr double dpi = 144;
+  const Picture sheet = plume::testing::render_eps(eps, dpi);
+  HiResBox box{1e9, 1e9, -1e9, -1e9};
+  for (int y = 0; y < sheet.height; ++y) {
+    for (int x = 0; x < sheet.width; ++x) {
+      const unsigned char* p = &sheet.rgb[(static_cast<std::size_t>(y) * sheet.width + x) * 3];
+      if (p[0] >= 245 && p[1] >= 245 && p[2] >= 245) continue;
+      box.x0 = std::min(box.x0, x * 72 / dpi);
+      box.x1 = std::max(box.x1, (x + 1) * 72 / dpi);
+      box.y0 = std::min(box.y0, 842 - (y + 1) * 72 / dpi);
+      box.y1 = std::max(box.y1, 842 - y * 72 / dpi);
+    }
+  }
+  return box;
+}
+
+// The opt-in EPS box against the ink Ghostscript draws from the same
+// document, for every single-page feature case and a title in a PostScript
+// font above the drawing.
+TEST(Formats, OptInEpsBoxHoldsEverythingGhostscriptInks) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  std::vector<Case> cases = feature_cases();
+  cases.push_back({"title_above", 1, 1, [] {
+                     some_lines();
+                     plume::xsymbol(1, 9, 0.8f, "A title above", 0, 13, 2);
+                   }});
+  plume::bounding_box_atend(true);
+  for (const auto& c : cases) {
+    if (c.pages != 1) continue;
+    SCOPED_TRACE(c.name);
+    const std::string eps = write_one(std::string(c.name) + ".atend.eps", c.draw, c.orientation);
+    HiResBox ours;
+    ASSERT_TRUE(parse_hires(plume::testing::read_file(eps), ours));
+    const HiResBox theirs = ghostscript_ink(eps);
+    // A pixel of half a point, and anti-aliased edges: within a point.
+    EXPECT_NEAR(ours.x0, theirs.x0, 1.0);
+    EXPECT_NEAR(ours.y0, theirs.y0, 1.0);
+    EXPECT_NEAR(ours.x1, theirs.x1, 1.0);
+    EXPECT_NEAR(ours.y1, theirs.y1, 1.0);
+    // And the header box holds the exact one, rounded outward.
+    const auto lines = plume::testing::split_lines(plume::testing::read_file(eps));
+    int x0, y0, x1, y1;
+    ASSERT_EQ(std::sscanf(lines[1].c_str(), "%%%%BoundingBox: %d %d %d %d", &x0, &y0, &x1, &y1), 4) << lines[1];
+    EXPECT_LE(x0, ours.x0);
+    EXPECT_LE(y0, ours.y0);
+    EXPECT_GE(x1, ours.x1);
+    EXPECT_GE(y1, ours.y1);
+    EXPECT_GT(x0 + 1, ours.x0);
+    EXPECT_LT(x1 - 1, ours.x1);
+  }
+  plume::bounding_box_atend(false);
+}
+
+// The cropped pages hold the title too (each format against the EPS on the
+// whole sheet, so a cut title would show as a smaller picture).
+TEST(Formats, TitleAboveTheDrawingIsInsideEveryFormatsPage) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  const Draw titled = [] {
+    some_lines();
+    plume::xsymbol(1, 9, 0.8f, "A title above", 0, 13, 2);
+  };
+  const std::string base = write_all_formats("titled", [&](const std::string& path) { write_plot(path, titled, 1); });
+  expect_same_pictures(base, 1);
+  // The page is the drawing's extent plus 2 points: title top to line bottom.
+  std::string info;
+  plume::testing::run_command("pdfinfo '" + base + ".pdf'", &info);
+  double w = 0, h = 0;
+  ASSERT_EQ(std::sscanf(info.c_str() + info.find("Page size:"), "Page size: %lf x %lf", &w, &h), 2);
+  EXPECT_GT(h, 9 * 72 / 2.54 - 28 + 10);
+}
+
+// The C++ face's document: a unit of its own, closed by the destructor.
+TEST(Formats, DocumentOpensAndClosesItsOwnUnit) {
+  const std::string svg = plume::testing::temp_path("raii.svg");
+  {
+    plume::Document doc{svg, plume::Orientation::landscape, plume::Units::twenty_points};
+    EXPECT_GT(doc.unit(), 999);
+    plume::plot(1, 1, plume::Pen::up);
+    plume::plot(10, 5, plume::Pen::down);
+  }
+  std::string out;
+  EXPECT_EQ(plume::testing::run_command("rsvg-convert -o '" + svg + ".png' '" + svg + "'", &out), 0) << out;
+  EXPECT_NE(plume::testing::read_file(svg).find("<path"), std::string::npos);
+  EXPECT_EQ(plume::write_failures(), 0);
+}
+
+}  // namespace
