@@ -221,7 +221,52 @@ void Interpreter::finish() {
   if (!page_ink_.empty() || pages_ended_ == 0) showpage();
 }
 
+bool Interpreter::run_motion_line(std::string_view line) {
+  if (line.size() < 7 || line[line.size() - 3] != ' ' || line[line.size() - 2] != 'p') return false;
+  const char op = line.back();
+  if (op != 'L' && op != 'Q' && op != 'M') return false;
+  const char* p = line.data();
+  const char* end = p + line.size() - 3;
+  double xy[2];
+  for (double& v : xy) {
+    while (p < end && *p == ' ') ++p;
+    const char* start = p;
+    while (p < end && *p != ' ') ++p;
+    if (!parse_number(std::string_view(start, static_cast<std::size_t>(p - start)), v)) return false;
+  }
+  if (p != end) return false;
+  if (op == 'L') {
+    lineto({xy[0], xy[1]});
+  } else {
+    if (op == 'M') {
+      stroke();  // stroke clears the path as newpath would
+    }
+    moveto({xy[0], xy[1]});
+  }
+  return true;
+}
+
+void Interpreter::check_motion_procedures() {
+  const auto is = [this](const char* name, std::initializer_list<std::string_view> body) {
+    const auto it = user_.find(name);
+    if (it == user_.end() || it->second.kind != Value::Kind::procedure) return false;
+    const Procedure& proc = *it->second.procedure;
+    if (proc.size() != body.size()) return false;
+    std::size_t k = 0;
+    for (const auto word : body) {
+      if (proc[k].kind != Token::Kind::name || proc[k].text != word) return false;
+      ++k;
+    }
+    return true;
+  };
+  standard_motions_ = is("pM", {"stroke", "newpath", "moveto"}) && is("pL", {"lineto"}) && is("pQ", {"moveto"});
+  for (const char* op : {"stroke", "newpath", "moveto", "lineto"}) {
+    standard_motions_ = standard_motions_ && user_.find(op) == user_.end();
+  }
+}
+
 void Interpreter::run_line(std::string_view line) {
+  if (standard_motions_ && collecting_.empty() && run_motion_line(line)) return;
   std::size_t i = 0;
   Token token;
   while (i < line.size()) {
@@ -391,6 +436,7 @@ void Interpreter::operate(int op) {
       if (stack_.size() >= 2 && stack_[stack_.size() - 2].kind == Value::Kind::name) {
         user_[stack_[stack_.size() - 2].text] = std::move(stack_.back());
         stack_.resize(stack_.size() - 2);
+        check_motion_procedures();
       }
       return;
     case kFindfont:
@@ -493,7 +539,11 @@ void Interpreter::moveto(Point user) {
   s.point = s.subpath_start = p;
   s.has_point = true;
   s.path_points.add(p);
-  if (canvas_.cr) cairo_move_to(canvas_.cr, user.x, user.y);
+  if (canvas_.cr) {
+    flush_line();
+    cairo_move_to(canvas_.cr, user.x, user.y);
+    run_.anchor = p;
+  }
 }
 
 void Interpreter::lineto(Point user) {
@@ -505,7 +555,7 @@ void Interpreter::lineto(Point user) {
   s.path_box.add(p);
   s.path_points.add(p);
   s.point = p;
-  if (canvas_.cr) cairo_line_to(canvas_.cr, user.x, user.y);
+  if (canvas_.cr) line_to_cairo(user, p);
 }
 
 void Interpreter::rmoveto(Point delta) {
@@ -516,7 +566,11 @@ void Interpreter::rmoveto(Point delta) {
   if (!finite(p)) return;
   s.point = s.subpath_start = p;
   s.path_points.add(p);
-  if (canvas_.cr) cairo_rel_move_to(canvas_.cr, delta.x, delta.y);
+  if (canvas_.cr) {
+    flush_line();
+    cairo_rel_move_to(canvas_.cr, delta.x, delta.y);
+    run_.anchor = p;
+  }
 }
 
 void Interpreter::rlineto(Point delta) {
@@ -529,7 +583,11 @@ void Interpreter::rlineto(Point delta) {
   s.path_box.add(p);
   s.path_points.add(p);
   s.point = p;
-  if (canvas_.cr) cairo_rel_line_to(canvas_.cr, delta.x, delta.y);
+  if (canvas_.cr) {
+    flush_line();
+    cairo_rel_line_to(canvas_.cr, delta.x, delta.y);
+    run_.anchor = p;
+  }
 }
 
 void Interpreter::arc(double x, double y, double r, double a1, double a2, bool clockwise) {
@@ -573,6 +631,8 @@ void Interpreter::arc(double x, double y, double r, double a1, double a2, bool c
   s.point = at(span);
   s.has_point = true;
   if (canvas_.cr) {
+    flush_line();
+    run_.anchor = s.point;
     const double end = start + direction * span;
     if (clockwise) {
       cairo_arc_negative(canvas_.cr, x, y, r, start, end);
@@ -588,7 +648,11 @@ void Interpreter::closepath() {
   s.path_box.add(s.point);
   s.path_box.add(s.subpath_start);
   s.point = s.subpath_start;
-  if (canvas_.cr) cairo_close_path(canvas_.cr);
+  if (canvas_.cr) {
+    flush_line();
+    cairo_close_path(canvas_.cr);
+    run_.anchor = s.point;
+  }
 }
 
 void Interpreter::newpath() {
@@ -596,7 +660,73 @@ void Interpreter::newpath() {
   s.path_box = Box{};
   s.path_points = Box{};
   s.has_point = false;
+  run_.pending = false;
   if (canvas_.cr) cairo_new_path(canvas_.cr);
+}
+
+// --- Lines to cairo ----------------------------------------------------
+
+namespace {
+// A thousandth of a millimetre: below anything a viewer or printer shows.
+constexpr double kSimplify = 0.003;
+constexpr double kPi = std::numbers::pi;
+}  // namespace
+
+void Interpreter::line_to_cairo(Point user, Point device) {
+  Run& r = run_;
+  const double dx = device.x - r.anchor.x, dy = device.y - r.anchor.y;
+  const double distance = std::hypot(dx, dy);
+  if (r.pending && distance > r.end_distance) {
+    if (distance <= kSimplify) {
+      // Still within reach of the anchor: every direction passes near it.
+      r.end_user = user;
+      r.end = device;
+      r.end_distance = distance;
+      return;
+    }
+    const double half = std::asin(std::min(1.0, kSimplify / distance));
+    if (!r.has_direction) {
+      r.has_direction = true;
+      r.direction = std::atan2(dy, dx);
+      r.low = -half;
+      r.high = half;
+      r.end_user = user;
+      r.end = device;
+      r.end_distance = distance;
+      return;
+    }
+    const double relative = std::remainder(std::atan2(dy, dx) - r.direction, 2 * kPi);
+    if (relative >= r.low && relative <= r.high && std::abs(relative) + half < kPi / 2) {
+      // The waiting point lies within reach of the line to this one.
+      r.low = std::max(r.low, relative - half);
+      r.high = std::min(r.high, relative + half);
+      r.end_user = user;
+      r.end = device;
+      r.end_distance = distance;
+      return;
+    }
+  }
+  flush_line();
+  r.pending = true;
+  r.end_user = user;
+  r.end = device;
+  r.end_distance = std::hypot(device.x - r.anchor.x, device.y - r.anchor.y);
+  r.has_direction = r.end_distance > kSimplify;
+  if (r.has_direction) {
+    const double half = std::asin(std::min(1.0, kSimplify / r.end_distance));
+    r.direction = std::atan2(device.y - r.anchor.y, device.x - r.anchor.x);
+    r.low = -half;
+    r.high = half;
+  }
+}
+
+// The waiting point goes to cairo, with the transform it was given under.
+void Interpreter::flush_line() {
+  Run& r = run_;
+  if (!r.pending || canvas_.cr == nullptr) return;
+  cairo_line_to(canvas_.cr, r.end_user.x, r.end_user.y);
+  r.anchor = r.end;
+  r.pending = false;
 }
 
 // --- Painting ----------------------------------------------------------
@@ -613,6 +743,7 @@ double Interpreter::half_width_device() const {
 }
 
 void Interpreter::stroke() {
+  flush_line();
   add_ink(state_->path_box.grown(half_width_device()));
   if (canvas_.cr && !state_->path_box.empty()) {
     sync_clip();
@@ -623,6 +754,7 @@ void Interpreter::stroke() {
 }
 
 void Interpreter::fill() {
+  flush_line();
   add_ink(state_->path_box);
   if (canvas_.cr && !state_->path_box.empty()) {
     sync_clip();
@@ -634,6 +766,7 @@ void Interpreter::fill() {
 
 void Interpreter::clip() {
   State& s = *state_;
+  flush_line();
   s.clip = s.clip.intersected(s.path_points);
   if (!canvas_.cr) return;
   sync_clip();
@@ -649,6 +782,7 @@ void Interpreter::clip() {
 
 void Interpreter::rectangle(double x, double y, double w, double h, bool filled) {
   State& s = *state_;
+  flush_line();
   Box box;
   for (const Point corner : {Point{x, y}, Point{x + w, y}, Point{x, y + h}, Point{x + w, y + h}}) {
     box.add(s.ctm.apply(corner));
@@ -673,6 +807,7 @@ void Interpreter::rectangle(double x, double y, double w, double h, bool filled)
 
 void Interpreter::show(const std::string& bytes) {
   State& s = *state_;
+  flush_line();
   if (!s.has_point || !s.has_font || !(s.font_size > 1e-6 && s.font_size < 1e6)) return;
   const std::string text = fonts_.to_utf8(bytes, s.font.encoding);
   if (text.empty()) return;
@@ -706,6 +841,7 @@ void Interpreter::show(const std::string& bytes) {
 // --- Graphics state ----------------------------------------------------
 
 void Interpreter::gsave() {
+  flush_line();
   State copy = *state_;
   if (canvas_.cr && state_->has_point) {
     set_matrix(canvas_.cr, canvas_.page);
@@ -720,6 +856,7 @@ void Interpreter::gsave() {
 
 void Interpreter::grestore() {
   if (saved_.empty()) return;
+  run_.pending = false;  // the path is replaced
   *state_ = std::move(saved_.back());
   saved_.pop_back();
   if (!canvas_.cr) return;
@@ -734,6 +871,7 @@ void Interpreter::grestore() {
 }
 
 void Interpreter::concat(const Matrix& m) {
+  flush_line();
   const Matrix next = state_->ctm.after(m);
   if (!invertible(next)) return;  // a singular space could not be drawn in
   state_->ctm = next;
@@ -741,6 +879,7 @@ void Interpreter::concat(const Matrix& m) {
 }
 
 void Interpreter::initgraphics() {
+  run_.pending = false;
   State& s = *state_;
   const Font font = s.font;
   const double size = s.font_size;

@@ -65,6 +65,10 @@ class Interpreter {
   struct State;
 
   void run_line(std::string_view line);
+  // The pen motion lines, nine in ten of a long document, read without the
+  // general machinery; false when the line is not one.
+  bool run_motion_line(std::string_view line);
+  void check_motion_procedures();
   void process(const Token& token);
   void execute(const std::string& name);
   void call(const Procedure& procedure);
@@ -92,6 +96,12 @@ class Interpreter {
   void showpage();
   void initgraphics();
 
+  // Drawing: runs of lines that stay within kSimplify of a straight line
+  // go to cairo as that line (the same picture, far fewer points to write
+  // or fill). The last point of a run waits here until the run ends.
+  void line_to_cairo(Point user, Point device);
+  void flush_line();
+
   void add_ink(Box box);
   double half_width_device() const;
   void sync_matrix();
@@ -110,11 +120,23 @@ class Interpreter {
   // Procedure being collected from the tokens, across lines.
   std::vector<Procedure> collecting_;
   int call_depth_ = 0;
+  // The prologue's pM, pL and pQ are defined as the library defines them
+  // (and the operators they call are not redefined).
+  bool standard_motions_ = false;
   std::string carry_;
   Box page_ink_;
   Box total_ink_;
   int pages_ended_ = 0;
   const ClipNode* applied_clip_ = nullptr;
+  struct Run {
+    bool pending = false;   // a point waits
+    Point anchor;           // device space: the point cairo's path ends at
+    Point end_user, end;    // the waiting point
+    double end_distance = 0;
+    bool has_direction = false;
+    double direction = 0;   // of the first point off the anchor
+    double low = 0, high = 0;  // directions (relative) every point so far allows
+  } run_;
   // Text metrics come from a context of their own, in either mode.
   cairo_surface_t* scratch_surface_;
   cairo_t* scratch_;
