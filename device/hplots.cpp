@@ -1,5 +1,7 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -136,10 +138,15 @@ void close_plot() {
   double exact[4];
   const bool measured = g_atend_pending && measured_box(box, exact);
   if (measured) {
-    char hires[160];
-    std::snprintf(hires, sizeof hires, "%%%%HiResBoundingBox: %.3f %.3f %.3f %.3f", exact[0], exact[1],
-                  exact[2], exact[3]);
-    device::write_text(hires);
+    // to_chars: a decimal point whatever the program's locale.
+    char hires[160] = "%%HiResBoundingBox:";
+    char* end = hires + std::strlen(hires);
+    for (const double v : exact) {  // clamped as the box's integers are: at most 10 characters each
+      *end++ = ' ';
+      end = std::to_chars(end, hires + sizeof hires, std::clamp(v, -99999.0, 99999.0), std::chars_format::fixed, 3)
+                .ptr;
+    }
+    device::write_text(std::string_view(hires, static_cast<std::size_t>(end - hires)));
   }
   // The box stays the document's last line, where plotting code finds it.
   device::Record r;
