@@ -176,7 +176,12 @@ struct Interpreter::State {
 };
 
 Interpreter::Interpreter(Fonts& fonts, PageSink& pages, Canvas first, double thinnest)
-    : fonts_(fonts), pages_(pages), canvas_(first), thinnest_(thinnest), state_(std::make_unique<State>()),
+    : fonts_(fonts), pages_(pages), canvas_(first), thinnest_(thinnest),
+      // A hundredth of a millimetre (a dot at 2400 dpi), or a quarter of
+      // the thinnest line where that is finer: nothing a viewer, printer or
+      // raster shows.
+      simplify_(std::min(0.03, thinnest / 4)),
+      state_(std::make_unique<State>()),
       scratch_surface_(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)),
       scratch_(cairo_create(scratch_surface_)) {
   // Metrics as the outline gives them, whatever the surface drawn on.
@@ -667,8 +672,6 @@ void Interpreter::newpath() {
 // --- Lines to cairo ----------------------------------------------------
 
 namespace {
-// A thousandth of a millimetre: below anything a viewer or printer shows.
-constexpr double kSimplify = 0.003;
 constexpr double kPi = std::numbers::pi;
 }  // namespace
 
@@ -677,14 +680,14 @@ void Interpreter::line_to_cairo(Point user, Point device) {
   const double dx = device.x - r.anchor.x, dy = device.y - r.anchor.y;
   const double distance = std::hypot(dx, dy);
   if (r.pending && distance > r.end_distance) {
-    if (distance <= kSimplify) {
+    if (distance <= simplify_) {
       // Still within reach of the anchor: every direction passes near it.
       r.end_user = user;
       r.end = device;
       r.end_distance = distance;
       return;
     }
-    const double half = std::asin(std::min(1.0, kSimplify / distance));
+    const double half = std::asin(std::min(1.0, simplify_ / distance));
     if (!r.has_direction) {
       r.has_direction = true;
       r.direction = std::atan2(dy, dx);
@@ -711,9 +714,9 @@ void Interpreter::line_to_cairo(Point user, Point device) {
   r.end_user = user;
   r.end = device;
   r.end_distance = std::hypot(device.x - r.anchor.x, device.y - r.anchor.y);
-  r.has_direction = r.end_distance > kSimplify;
+  r.has_direction = r.end_distance > simplify_;
   if (r.has_direction) {
-    const double half = std::asin(std::min(1.0, kSimplify / r.end_distance));
+    const double half = std::asin(std::min(1.0, simplify_ / r.end_distance));
     r.direction = std::atan2(device.y - r.anchor.y, device.x - r.anchor.x);
     r.low = -half;
     r.high = half;

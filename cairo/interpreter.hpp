@@ -96,7 +96,7 @@ class Interpreter {
   void showpage();
   void initgraphics();
 
-  // Drawing: runs of lines that stay within kSimplify of a straight line
+  // Drawing: runs of lines that stay within simplify_ of a straight line
   // go to cairo as that line (the same picture, far fewer points to write
   // or fill). The last point of a run waits here until the run ends.
   void line_to_cairo(Point user, Point device);
@@ -113,6 +113,7 @@ class Interpreter {
   PageSink& pages_;
   Canvas canvas_;
   double thinnest_;
+  double simplify_;  // sheet points
   std::unique_ptr<State> state_;
   std::vector<State> saved_;
   std::vector<Value> stack_;
