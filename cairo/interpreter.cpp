@@ -501,8 +501,8 @@ void Interpreter::operate(int op) {
       return;
     case kScale: if (pop_numbers(v, 2)) concat({v[0], 0, 0, v[1], 0, 0}); return;
     case kSetlinewidth: if (pop_number(v[0])) s.line_width = std::abs(v[0]); return;
-    case kSetlinejoin: if (pop_number(v[0])) s.join = std::clamp(static_cast<int>(v[0]), 0, 2); return;
-    case kSetlinecap: if (pop_number(v[0])) s.cap = std::clamp(static_cast<int>(v[0]), 0, 2); return;
+    case kSetlinejoin: if (pop_number(v[0])) s.join = static_cast<int>(std::clamp(v[0], 0.0, 2.0)); return;
+    case kSetlinecap: if (pop_number(v[0])) s.cap = static_cast<int>(std::clamp(v[0], 0.0, 2.0)); return;
     case kSetmiterlimit: if (pop_number(v[0]) && v[0] >= 1) s.miter = v[0]; return;
     case kSetrgbcolor:
       if (pop_numbers(v, 3)) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,9 @@ constexpr double kMargin = 2;
 // Pages stay within what PDF viewers and cairo's raster accept.
 constexpr Box kLargestPage{-14000, -14000, 14000, 14000};
 constexpr double kLargestRaster = 32000;
+// At most 400 MB of pixels: a page drawn far out at a fine resolution gets
+// the resolution that fits.
+constexpr double kMostPixels = 1e8;
 // Width of a line of width 0 in PDF and SVG: one dot at 300 dpi.
 constexpr double kThinnestVector = 72.0 / 300;
 
@@ -158,7 +162,8 @@ Canvas Drawing::begin(int index) {
       cairo_svg_surface_set_document_unit(surface_, CAIRO_SVG_UNIT_PT);
       cr_ = cairo_create(surface_);
     } else {
-      scale = std::min(dpi_ / 72, kLargestRaster / std::max(width, height));
+      scale = std::min({dpi_ / 72, kLargestRaster / std::max(width, height),
+                        std::sqrt(kMostPixels / std::max(1.0, width * height))});
       const int w = std::max(1, static_cast<int>(std::ceil(width * scale - 1e-9)));
       const int h = std::max(1, static_cast<int>(std::ceil(height * scale - 1e-9)));
       surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);

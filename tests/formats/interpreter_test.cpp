@@ -221,3 +221,17 @@ TEST(Interpreter, RandomLinesNeverStopTheDrawing) {
 
 }  // namespace
 }  // namespace plume::render
+
+namespace plume::render {
+namespace {
+
+// Operands far outside any meaning: a join of 1e300, a cap of -1e300.
+TEST(Interpreter, HugeOperandsOfSmallSettingsAreBroughtInRange) {
+  EXPECT_EQ(draw_and_sample("1e300 setlinejoin -1e300 setlinecap 5 setlinewidth\n"
+                            "newpath 10 50 moveto 90 50 lineto stroke\n",
+                            50, 50),
+            0x000000u);
+}
+
+}  // namespace
+}  // namespace plume::render
