@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <string_view>
 
 #include "plume/records.h"
