@@ -675,10 +675,13 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 }  // namespace
 
+// Each point allows the directions from the anchor whose line passes within
+// simplify_ of it: an angle of asin(simplify_ / distance) either side, here
+// the slightly narrower simplify_ / distance.
 void Interpreter::line_to_cairo(Point user, Point device) {
   Run& r = run_;
   const double dx = device.x - r.anchor.x, dy = device.y - r.anchor.y;
-  const double distance = std::hypot(dx, dy);
+  const double distance = std::sqrt(dx * dx + dy * dy);
   if (r.pending && distance > r.end_distance) {
     if (distance <= simplify_) {
       // Still within reach of the anchor: every direction passes near it.
@@ -687,7 +690,7 @@ void Interpreter::line_to_cairo(Point user, Point device) {
       r.end_distance = distance;
       return;
     }
-    const double half = std::asin(std::min(1.0, simplify_ / distance));
+    const double half = simplify_ / distance;
     if (!r.has_direction) {
       r.has_direction = true;
       r.direction = std::atan2(dy, dx);
@@ -713,10 +716,10 @@ void Interpreter::line_to_cairo(Point user, Point device) {
   r.pending = true;
   r.end_user = user;
   r.end = device;
-  r.end_distance = std::hypot(device.x - r.anchor.x, device.y - r.anchor.y);
+  r.end_distance = std::sqrt((device.x - r.anchor.x) * (device.x - r.anchor.x) + (device.y - r.anchor.y) * (device.y - r.anchor.y));
   r.has_direction = r.end_distance > simplify_;
   if (r.has_direction) {
-    const double half = std::asin(std::min(1.0, simplify_ / r.end_distance));
+    const double half = simplify_ / r.end_distance;
     r.direction = std::atan2(device.y - r.anchor.y, device.x - r.anchor.x);
     r.low = -half;
     r.high = half;
