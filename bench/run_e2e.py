@@ -327,7 +327,8 @@ def plan(args, work):
                                 growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params,
                                 per_repetition=short, alternates_with="w2_traceplot"))
 
-    formats_plan(args, work, programs, notes, build, runs, slow_runs, w1_out, w2_dir, params, traceplot)
+    if not args.no_formats:
+        formats_plan(args, work, programs, notes, build, runs, slow_runs, w1_out, w2_dir, params, traceplot)
 
     workloads = {
         "w1_motions": motions,
@@ -415,7 +416,8 @@ def generate(args, dirs, workloads):
     for d, traces in ((dirs["w2"], workloads["w2_traces"]), (dirs["growth"], workloads["w2_growth_traces"])):
         run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
                     d, None, os.path.join(d, "tracegen"))
-    generate_gmt_tables(args, dirs, workloads, dirs["params"])
+    if not args.no_formats:
+        generate_gmt_tables(args, dirs, workloads, dirs["params"])
 
 
 def run_all(programs, documents, work, progress, warm_mib):
@@ -588,6 +590,8 @@ def parse_arguments(argv):
     parser.add_argument("--tmpdir", help="where to make the temporary directory (default: the system's)")
     parser.add_argument("--smoke", action="store_true",
                         help="small workloads, one run each: checks the documents only")
+    parser.add_argument("--no-formats", action="store_true",
+                        help="EPS only: no PDF, SVG, PNG rows nor GMT's routes (those take 15 minutes or more)")
     parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
     parser.add_argument("--quiet", action="store_true", help="no progress lines")
     parser.add_argument("--no-warm", action="store_true",
