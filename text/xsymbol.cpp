@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "plume/plume.h"
@@ -103,12 +104,15 @@ void write_rotate_line(float angle) {
   r.real(angle, 11, 3).text(" rotate").write();
 }
 
-// Angles beyond the field (|a| >= 1e6) would be clamped unevenly by the
-// operand rule, so that the closing rotation would not undo the first: such
-// angles are reduced to one turn first, which is the same rotation.
+// The rotation and its inverse are written in f11.3 fields, which hold
+// -999999.999 at the widest: an angle whose opposite would not fit (the first
+// single-precision magnitude beyond is 1e6) would be clamped and the closing
+// rotation would not undo the first. Only such angles are reduced to one
+// turn, which is the same rotation; every angle the field holds is written as
+// given.
 float printable_angle(float angle) {
-  constexpr float kWidest = 999999.0f;
-  return std::fabs(angle) > kWidest ? std::fmod(angle, 360.0f) : angle;
+  constexpr float kFirstBeyondField = 1.0e6f;
+  return std::fabs(angle) >= kFirstBeyondField ? std::fmod(angle, 360.0f) : angle;
 }
 
 }  // namespace
@@ -125,6 +129,16 @@ void hexstr(int i, int j) {
   // are written, so the hexadecimal string always holds four hex digits.
   i &= 0xFF;
   j &= 0xFF;
+  // "show" needs a current point: after a line that emptied the path the
+  // character starts at the pen, as a draw would; with the pen lost (not
+  // on a finite page point) nothing can be shown and the line is dropped.
+  if (device::g_path_needs_move) {
+    xplot(a00000_.pen_x, a00000_.pen_y, 3);
+    if (device::g_path_needs_move) {
+      device::count_dropped();
+      return;
+    }
+  }
   const char line[] = {' ', '<', hexchar(i / 16), hexchar(i % 16), hexchar(j / 16), hexchar(j % 16), '>'};
   device::Record r;
   r.text(std::string_view(line, sizeof line)).text(" show").write();

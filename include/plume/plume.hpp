@@ -107,8 +107,12 @@ bool connect_unit(int unit, std::string_view path);
 // Number of output failures reported so far (unwritable file, full disk).
 int write_failures();
 // Number of lines left out of documents so far because an operand was not
-// finite (each close reports its own on standard error).
+// finite, or an arc reached beyond what interpreters build (each close
+// reports its own on standard error).
 int dropped_lines();
+// Number of lines written so far with an operand clamped to the widest value
+// its field prints (each close reports its own on standard error).
+int clamped_lines();
 
 // Output formats. A unit connected to a path ending in .pdf, .svg or .png
 // (in any case) writes that format from the same calls; every other path
