@@ -2,6 +2,8 @@
 // the EPS rendered by Ghostscript, cropped to its ink; the PDFs are sound
 // and embed their fonts; pages go where they should.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -497,6 +499,50 @@ TEST(Formats, DocumentOpensAndClosesItsOwnUnit) {
   std::string out;
   EXPECT_EQ(plume::testing::run_command("rsvg-convert -o '" + svg + ".png' '" + svg + "'", &out), 0) << out;
   EXPECT_NE(plume::testing::read_file(svg).find("<path"), std::string::npos);
+  EXPECT_EQ(plume::write_failures(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A plot never closed: its PDF is drawn at exit with what it holds, as an
+// EPS document keeps its lines.
+TEST(Formats, UnclosedPlotIsDrawnAtExit) {
+  const std::string pdf = plume::testing::temp_path("unclosed.pdf");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    plume::connect_unit(42, pdf);
+    plume::hplots(1, 1, 42, 0);
+    some_lines();
+    std::exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(plume::testing::run_command("qpdf --check '" + pdf + "' > /dev/null"), 0);
+  EXPECT_EQ(plume::testing::pdf_page_count(pdf), 1);
+}
+
+// A child forked while a PDF is being written leaves it to its parent:
+// neither its exit nor its buffered copy of the lines touches the document.
+TEST(Formats, ForkedChildLeavesItsParentsDocumentAlone) {
+  const std::string pdf = plume::testing::temp_path("parent.pdf");
+  plume::connect_unit(43, pdf);
+  plume::hplots(1, 1, 43, 0);
+  some_lines();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) std::exit(0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  plume::newpage();
+  some_lines();
+  plume::hplots(0, 0, 43, 0);
+  std::string out;
+  EXPECT_EQ(plume::testing::run_command("qpdf --check '" + pdf + "'", &out), 0) << out;
+  EXPECT_EQ(plume::testing::pdf_page_count(pdf), 2);
   EXPECT_EQ(plume::write_failures(), 0);
 }
 
