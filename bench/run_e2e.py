@@ -17,6 +17,17 @@ W2  traceplot on 1,000 traces of 10,000 samples against gfortran formatted
     READ + WRITE (bench_w2_fortran); traceplot's peak resident memory and its
     time growth from 1,000,000 to 10,000,000 samples.
 
+W1 and W2 are also written as PDF, SVG and PNG through the library
+(bench_w1_plume and bench_w2_formats: traceplot with its unit connected to
+the path), side by side with the route a GMT user takes to the same format
+on the same data: `gmt psxy` (classic `gmt plot`) writing PostScript, then
+`gmt psconvert` to PDF or PNG (GMT has no SVG route here: Ghostscript no
+longer has an SVG device, so the SVG rows stand against GMT's PDF). GMT reads
+the pen motions of the EPS documents as a multi-segment table (made before
+the timed runs). These documents differ by nature: each is checked to be
+the format it claims, not compared byte for byte. Peak resident memory is
+reported for each; the target is under 1 GiB on W2 in every format.
+
 The runs of plume's W1 program alternate with the floor's, and those of
 traceplot on W2 with those on a tenth of it: the two times of each ratio are
 taken side by side.
@@ -156,8 +167,10 @@ class Program:
     reference document; every other program's document must equal it."""
 
     def __init__(self, key, workload, label, argv, cwd, output, runs, stdin=None, self_timed=False,
-                 per_repetition=1, alternates_with=None):
+                 per_repetition=1, alternates_with=None, magic=None):
         self.key = key
+        # Documents in another format are checked by their first bytes only.
+        self.magic = magic
         # The program whose time this one's is divided by (or divides): their
         # runs alternate, so that a slow spell of the machine falls on both.
         self.alternates_with = alternates_with
@@ -193,6 +206,13 @@ class Documents:
     def check(self, program):
         digest = sha256_of(program.output)
         program.sha256 = digest
+        if program.magic is not None:
+            with open(program.output, "rb") as f:
+                head = f.read(16)
+            if program.magic not in head:
+                self.mismatches.append("%s: the document of %s is not %r (starts %r)" % (
+                    program.workload, program.key, program.magic, head))
+            return
         if program.workload not in self.reference:
             kept = os.path.join(self.workdir, "reference-%s.eps" % program.key)
             os.replace(program.output, kept)
@@ -307,6 +327,9 @@ def plan(args, work):
                                 growth_dir, os.path.join(growth_dir, "fort.8"), runs, stdin=params,
                                 per_repetition=short, alternates_with="w2_traceplot"))
 
+    if not args.no_formats:
+        formats_plan(args, work, programs, notes, build, runs, slow_runs, w1_out, w2_dir, params, traceplot)
+
     workloads = {
         "w1_motions": motions,
         "w2_traces": SMOKE_W2_TRACES if smoke else W2_TRACES,
@@ -315,6 +338,73 @@ def plan(args, work):
     }
     return programs, notes, workloads, {"w1": os.path.dirname(w1_out), "w2": w2_dir, "growth": growth_dir,
                                        "params": params}
+
+
+FORMATS = (("pdf", b"%PDF-"), ("svg", b"<?xml"), ("png", b"PNG"))
+# GMT's routes: psconvert's -T letter for each format it reaches.
+GMT_ROUTES = (("pdf", "f", b"%PDF-"), ("png", "g", b"PNG"))
+# GMT draws the motions in points on a sheet like the library's, with the
+# library's default 0.3-point pen; PNG at the library's default 150 dpi.
+GMT_PLOT = "gmt psxy '%s' -R0/600/0/850 -Jx1p -W0.3p -P --PS_MEDIA=Custom_620x870 -X0 -Y0 > '%s' 2>/dev/null"
+GMT_CONVERT = "gmt psconvert '%s' -T%s -A -E150 -F'%s'"
+
+
+def formats_plan(args, work, programs, notes, build, runs, slow_runs, w1_out, w2_dir, params, traceplot):
+    """W1 and W2 as PDF, SVG and PNG through the library, and GMT's routes."""
+    w1_plume = locate(build, "bench_w1_plume")
+    motions = str(SMOKE_W1_MOTIONS if args.smoke else W1_MOTIONS)
+    for ext, magic in FORMATS:
+        out = os.path.join(os.path.dirname(w1_out), "document." + ext)
+        programs.append(Program("w1_" + ext, "W1 " + ext.upper(), "plume::plot, " + ext.upper(),
+                                [w1_plume, out, motions], work, out, slow_runs, magic=magic))
+    w2_formats = locate(build, "bench_w2_formats", required=False)
+    if w2_formats:
+        for ext, magic in FORMATS:
+            out = os.path.join(w2_dir, "document." + ext)
+            programs.append(Program("w2_" + ext, "W2 " + ext.upper(), "traceplot, " + ext.upper(),
+                                    [w2_formats, out], w2_dir, out, slow_runs, stdin=params, magic=magic))
+    else:
+        notes.append("bench_w2_formats not built: W2 in PDF, SVG and PNG skipped")
+    if shutil.which("gmt") is None:
+        notes.append("gmt not installed: GMT's routes to PDF and PNG skipped")
+        return
+    for workload, directory in (("W1", os.path.dirname(w1_out)), ("W2", w2_dir)):
+        if workload == "W2" and not traceplot:
+            continue
+        table = os.path.join(directory, "gmt-table.txt")
+        ps = os.path.join(directory, "gmt.ps")
+        for ext, letter, magic in GMT_ROUTES:
+            stem = os.path.join(directory, "gmt-" + ext)
+            command = (GMT_PLOT % (table, ps)) + " && " + (GMT_CONVERT % (ps, letter, stem))
+            programs.append(Program("%s_gmt_%s" % (workload.lower(), ext), "%s %s" % (workload, ext.upper()),
+                                    "GMT: psxy + psconvert, " + ext.upper(), ["/bin/sh", "-c", command], directory,
+                                    stem + "." + ext, slow_runs, magic=magic))
+
+
+def gmt_table(eps, table):
+    """The pen motions of an EPS document as GMT's multi-segment table."""
+    script = ('$3 == "pQ" || $3 == "pM" { print ">"; print $1, $2; next } '
+              '$3 == "pL" { print $1, $2 }')
+    with open(table, "w") as out:
+        subprocess.run(["awk", script, eps], stdout=out, check=True)
+
+
+def generate_gmt_tables(args, dirs, workloads, params):
+    """GMT reads the same motions: from the EPS documents, written once here."""
+    if shutil.which("gmt") is None:
+        return
+    motions = str(workloads["w1_motions"])
+    w1_eps = os.path.join(dirs["w1"], "gmt-source.eps")
+    run_program([locate(args.build_dir, "bench_w1_plume"), w1_eps, motions], dirs["w1"], None,
+                os.path.join(dirs["w1"], "gmt-source"))
+    gmt_table(w1_eps, os.path.join(dirs["w1"], "gmt-table.txt"))
+    os.remove(w1_eps)
+    traceplot = locate(args.build_dir, "traceplot", required=False)
+    if traceplot:
+        run_program([traceplot], dirs["w2"], params, os.path.join(dirs["w2"], "gmt-source"))
+        fort8 = os.path.join(dirs["w2"], "fort.8")
+        gmt_table(fort8, os.path.join(dirs["w2"], "gmt-table.txt"))
+        os.remove(fort8)
 
 
 def generate(args, dirs, workloads):
@@ -326,6 +416,8 @@ def generate(args, dirs, workloads):
     for d, traces in ((dirs["w2"], workloads["w2_traces"]), (dirs["growth"], workloads["w2_growth_traces"])):
         run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
                     d, None, os.path.join(d, "tracegen"))
+    if not args.no_formats:
+        generate_gmt_tables(args, dirs, workloads, dirs["params"])
 
 
 def run_all(programs, documents, work, progress, warm_mib):
@@ -389,7 +481,19 @@ def judge(programs, smoke):
     plume = median("w1_plume")
     traceplot = median("w2_traceplot")
     rss = by_key["w2_traceplot"].peak_rss_kib() if "w2_traceplot" in by_key else None
-    return [
+    formats = []
+    for workload in ("w1", "w2"):
+        for ext, _ in FORMATS:
+            gmt = "%s_gmt_%s" % (workload, ext if ext != "svg" else "pdf")
+            formats.append(target("%s %s: GMT route time / plume time" % (workload.upper(), ext.upper()),
+                                  ratio(median(gmt), median("%s_%s" % (workload, ext))), "> 1x",
+                                  lambda v: v > 1))
+    for ext, _ in FORMATS:
+        key = "w2_" + ext
+        peak = by_key[key].peak_rss_kib() if key in by_key else None
+        formats.append(target("W2 %s: peak resident memory" % ext.upper(), None if peak is None else peak / 1024,
+                              "< 1024 MiB", lambda v: v < 1024, unit="MiB"))
+    return formats + [
         target("W1: snprintf baseline time / plume time", ratio(median("w1_snprintf"), plume), ">= 15x",
                lambda v: v >= 15),
         target("W1: gfortran baseline time / plume time", ratio(median("w1_fortran"), plume), ">= 25x",
@@ -486,6 +590,8 @@ def parse_arguments(argv):
     parser.add_argument("--tmpdir", help="where to make the temporary directory (default: the system's)")
     parser.add_argument("--smoke", action="store_true",
                         help="small workloads, one run each: checks the documents only")
+    parser.add_argument("--no-formats", action="store_true",
+                        help="EPS only: no PDF, SVG, PNG rows nor GMT's routes (those take 15 minutes or more)")
     parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
     parser.add_argument("--quiet", action="store_true", help="no progress lines")
     parser.add_argument("--no-warm", action="store_true",

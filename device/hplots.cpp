@@ -1,7 +1,11 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
 #include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -9,6 +13,7 @@
 #include "device/output_unit.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
+#include "device/unit_sink.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
 
@@ -42,6 +47,9 @@ bool g_bbox_atend = false;
 constexpr std::string_view kAtend = "%%BoundingBox: (atend)            ";
 std::size_t g_atend_offset = 0;
 bool g_atend_pending = false;
+// Reads the opted-in document's lines on their way out, for the extent of
+// everything drawn (null in a build that cannot measure text).
+std::shared_ptr<device::ExtentMeter> g_meter;
 
 // Bit patterns of the scales of unit systems 0, 1 and 2.
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
@@ -57,6 +65,8 @@ void open_plot(int orientation, int unit, int units) {
   device::write_text(kHead[0]);
   g_atend_pending = g_bbox_atend;
   if (g_bbox_atend) {
+    g_meter = device::make_extent_meter();
+    if (g_meter) device::document().observe(g_meter);
     g_atend_offset = device::document().offset();
     device::write_text(kAtend);
   }
@@ -103,11 +113,42 @@ Box sheet_box() {
   return {from_590(b.bbox_ymax), add(b.bbox_xmin, 5), from_590(b.bbox_ymin), add(b.bbox_xmax, 5)};
 }
 
+// The extent of everything drawn, read by the meter: the box rounded
+// outward, and the exact extent for %%HiResBoundingBox:.
+bool measured_box(Box& box, double (&exact)[4]) {
+  if (!g_meter) return false;
+  device::document().flush();  // the meter reads what has left the buffer
+  device::document().observe(nullptr);
+  const bool drawn = g_meter->extent(exact[0], exact[1], exact[2], exact[3]);
+  g_meter.reset();
+  if (!drawn) return false;
+  const auto to_int = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, -99999.0, 99999.0));
+  };
+  box = {to_int(std::floor(exact[0])), to_int(std::floor(exact[1])), to_int(std::ceil(exact[2])),
+         to_int(std::ceil(exact[3]))};
+  return true;
+}
+
 void close_plot() {
   device::write_text("stroke");
   device::write_text("showpage");
   if (g_atend_pending) device::write_text("%%Trailer");
-  const Box box = g_atend_pending ? sheet_box() : trailer_box();
+  Box box = g_atend_pending ? sheet_box() : trailer_box();
+  double exact[4];
+  const bool measured = g_atend_pending && measured_box(box, exact);
+  if (measured) {
+    // to_chars: a decimal point whatever the program's locale.
+    char hires[160] = "%%HiResBoundingBox:";
+    char* end = hires + std::strlen(hires);
+    for (const double v : exact) {  // clamped as the box's integers are: at most 10 characters each
+      *end++ = ' ';
+      end = std::to_chars(end, hires + sizeof hires, std::clamp(v, -99999.0, 99999.0), std::chars_format::fixed, 3)
+                .ptr;
+    }
+    device::write_text(std::string_view(hires, static_cast<std::size_t>(end - hires)));
+  }
+  // The box stays the document's last line, where plotting code finds it.
   device::Record r;
   r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
   r.write();

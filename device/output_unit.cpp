@@ -51,9 +51,16 @@ void forget_parents_lines() {
   for (auto& [number, u] : registry().open) u->discard();
 }
 
+// A PDF, SVG or PNG whose plot was never closed is drawn at exit with what
+// it holds, as an EPS document keeps its lines.
+void finish_renderers() {
+  for (auto& [number, u] : registry().open) u->finish_sink();
+}
+
 Registry& registry() {
   static Registry* r = [] {
     std::atexit(flush_all);
+    std::atexit(finish_renderers);  // runs before flush_all
     ::pthread_atfork(nullptr, nullptr, forget_parents_lines);
     return new Registry;  // never destroyed: units must outlive static destructors
   }();
@@ -117,6 +124,15 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
   if (auto it = r.requested_paths.find(number); it != r.requested_paths.end()) {
     path = it->second;
     r.requested_paths.erase(it);
+    if (const auto format = format_of_path(path); format != OutputFormat::eps) {
+      std::string reason;
+      if (auto sink = make_render_sink(format, path, reason)) {
+        return std::make_unique<OutputUnit>(number, path, std::move(sink));
+      }
+      std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(), reason.c_str());
+      ++g_failures;
+      return std::make_unique<OutputUnit>(number, path, -1, false);
+    }
     fd = open_document_file(path);
   } else if ((fd = take_fortran_unit(number, path)) < 0) {
     fd = open_document_file(path);
@@ -146,7 +162,14 @@ OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
   }
 }
 
+OutputUnit::OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink)
+    : OutputUnit(number, std::move(path), -1, false) {
+  failed_ = owns_buffer_ ? false : failed_;  // no descriptor, but not a failure
+  sink_ = std::move(sink);
+}
+
 OutputUnit::~OutputUnit() {
+  finish_sink();
   flush();
   if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
   if (owns_buffer_) delete[] buffer_;
@@ -160,8 +183,33 @@ void OutputUnit::fail(int error) {
                std::strerror(error));
 }
 
+void OutputUnit::fail(const std::string& reason) {
+  if (failed_) return;
+  failed_ = true;
+  ++g_failures;
+  std::fprintf(stderr, "plume: cannot write unit %d (%s): %s\n", number_, path_.c_str(), reason.c_str());
+}
+
+void OutputUnit::observe(std::shared_ptr<UnitSink> observer) {
+  flush();
+  observer_ = std::move(observer);
+}
+
+void OutputUnit::finish_sink() {
+  if (!sink_) return;
+  flush();
+  if (!failed_ && !sink_->finish()) fail(sink_->reason());
+  sink_.reset();
+  failed_ = true;  // nothing more reaches the drawn document
+}
+
 void OutputUnit::write_out(const char* data, std::size_t size) {
   if (failed_ || size == 0) return;
+  if (observer_) observer_->consume(data, size);
+  if (sink_) {
+    if (!sink_->consume(data, size)) fail(sink_->reason());
+    return;
+  }
   if (!owns_fd_) flush_programs_own_writes(number_);
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
@@ -184,6 +232,13 @@ void OutputUnit::flush() {
 void OutputUnit::discard() {
   flushed_ += used_;
   used_ = 0;
+  // A forked child's renderer shares its parent's spool and output file: it
+  // draws nothing, and is let go without closing them (closing would write
+  // the stdio buffers it shares with the parent).
+  if (sink_) {
+    [[maybe_unused]] UnitSink* abandoned = sink_.release();
+    failed_ = true;
+  }
 }
 
 bool OutputUnit::overwrite(std::size_t at, std::string_view text) {

@@ -10,9 +10,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "device/unit_sink.hpp"
 #include "plume/records.h"
 
 namespace plume::device {
@@ -24,6 +26,9 @@ class OutputUnit {
   // Writes to fd from its current position. A unit whose buffer cannot be
   // allocated is a failed unit: it reports the failure and writes nothing.
   OutputUnit(int number, std::string path, int fd, bool owns_fd);
+  // A unit whose bytes go to `sink` (a renderer: .pdf, .svg, .png) instead
+  // of a descriptor; the sink draws the document when the unit closes.
+  OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink);
   ~OutputUnit();
   OutputUnit(const OutputUnit&) = delete;
   OutputUnit& operator=(const OutputUnit&) = delete;
@@ -52,12 +57,18 @@ class OutputUnit {
   // open itself, not a regular file, or one opened for appending.
   bool overwrite(std::size_t at, std::string_view text);
   bool failed() const { return failed_; }
+  // Lets `observer` read every byte on its way out (null: none).
+  void observe(std::shared_ptr<UnitSink> observer);
+  // A renderer's document is drawn now (at exit, for a plot never closed).
+  void finish_sink();
   int number() const { return number_; }
   const std::string& path() const { return path_; }
 
  private:
   void fail(int error);
-  // The one place where bytes leave the buffer for the file descriptor.
+  void fail(const std::string& reason);
+  // The one place where bytes leave the buffer for the file descriptor
+  // (or the renderer).
   void write_out(const char* data, std::size_t size);
 
   int number_;
@@ -69,6 +80,8 @@ class OutputUnit {
   std::size_t flushed_ = 0;  // the file position of buffer_[0]
   char* buffer_;
   bool owns_buffer_ = false;
+  std::unique_ptr<UnitSink> sink_;  // chosen at connect time from the path
+  std::shared_ptr<UnitSink> observer_;
 };
 
 // The unit, connecting it if this is its first line since it was closed.

@@ -44,6 +44,14 @@ module plume
       integer, intent(in) :: unit
       character(len=*), intent(in) :: path
     end subroutine connect_unit
+    ! PDF, SVG and PNG: 0 keeps the whole sheet, any other value crops each
+    ! page to what is drawn; the PNG resolution in dots per inch.
+    subroutine crop_pages(on)
+      integer, intent(in) :: on
+    end subroutine crop_pages
+    subroutine raster_dpi(dpi)
+      integer, intent(in) :: dpi
+    end subroutine raster_dpi
 
     ! Attributes
     subroutine pen(pen_number, tone)

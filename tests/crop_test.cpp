@@ -40,16 +40,19 @@ TEST(Crop, DefaultDocumentHasNoHeaderBox) {
   EXPECT_EQ(lines.back(), "%%BoundingBox:   56   56  170  141");
 }
 
+// The box holds the ink: the segment from sheet (61.69, 61.69) to
+// (175.07, 146.73) widened by half its 0.3-point width, rounded outward.
 TEST(Crop, OptedInPortraitDocumentAnnouncesTheSheetBoxInItsHeader) {
   plume::bounding_box_atend(true);
   std::string path;
   const auto lines = split_lines(draw_document(draw_diagonal, 1, 0, &path));
-  EXPECT_EQ(lines[1], "%%BoundingBox:   61   61  175  146");  // filled in at the close
-  EXPECT_EQ(lines[lines.size() - 2], "%%Trailer");
-  EXPECT_EQ(lines.back(), "%%BoundingBox:   61   61  175  146");
+  EXPECT_EQ(lines[1], "%%BoundingBox:   61   61  176  147");  // filled in at the close
+  EXPECT_EQ(lines[lines.size() - 3], "%%Trailer");
+  EXPECT_EQ(lines[lines.size() - 2], "%%HiResBoundingBox: 61.543 61.543 175.229 146.882");
+  EXPECT_EQ(lines.back(), "%%BoundingBox:   61   61  176  147");
   PLUME_REQUIRE_GHOSTSCRIPT();
   EXPECT_TRUE(plume::testing::renders_cleanly(path));
-  EXPECT_EQ(cropped_size(path), std::make_pair(114, 85));
+  EXPECT_EQ(cropped_size(path), std::make_pair(115, 86));
 }
 
 TEST(Crop, OptedInLandscapeBoxFollowsTheRotation) {
@@ -57,9 +60,9 @@ TEST(Crop, OptedInLandscapeBoxFollowsTheRotation) {
   std::string path;
   const auto lines = split_lines(draw_document(draw_diagonal, 0, 0, &path));
   // Page x runs up the sheet, page y leftwards from sheet x 590.
-  EXPECT_EQ(lines[1], "%%BoundingBox:  449   61  534  175");
+  EXPECT_EQ(lines[1], "%%BoundingBox:  448   61  534  176");
   PLUME_REQUIRE_GHOSTSCRIPT();
-  EXPECT_EQ(cropped_size(path), std::make_pair(85, 114));
+  EXPECT_EQ(cropped_size(path), std::make_pair(86, 115));
 }
 
 TEST(Crop, OptInAppliesToDocumentsOpenedAfterIt) {
@@ -68,7 +71,7 @@ TEST(Crop, OptInAppliesToDocumentsOpenedAfterIt) {
   const auto after = split_lines(draw_document(draw_diagonal));
   plume::bounding_box_atend(false);
   const auto again = split_lines(draw_document(draw_diagonal));
-  EXPECT_EQ(before.size() + 2, after.size());
+  EXPECT_EQ(before.size() + 3, after.size());
   EXPECT_EQ(before.size(), again.size());
   EXPECT_EQ(again[1], "/pM {stroke newpath moveto} def");
   const int32_t on = 1;

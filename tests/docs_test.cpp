@@ -155,7 +155,7 @@ TEST(Docs, ExamplesRenderAndCropToTheBoxInTheirHeader) {
     Box header, trailer;
     ASSERT_TRUE(parse_box(lines[1], header)) << lines[1];
     ASSERT_TRUE(parse_box(lines.back(), trailer)) << lines.back();
-    EXPECT_EQ(lines[lines.size() - 2], "%%Trailer");
+    EXPECT_EQ(lines[lines.size() - 3], "%%Trailer");
     EXPECT_EQ(header, trailer);
     EXPECT_LT(header.x0, header.x1);
     EXPECT_LT(header.y0, header.y1);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds Plume (in build-demo/), runs traceplot on the bundled sample and
 # every example program, and writes the EPS documents into demo/, each with
-# a PNG preview per page (<name>.png, or <name>-<page>.png for documents of
-# several pages), cropped to the drawing. Installs missing Debian packages
-# first (see tools/prerequisites.sh).
+# a PNG per page (<name>.png, then <name>-<page>.png), cropped to the
+# drawing: the examples' PNGs are drawn by the library itself, traceplot's
+# (whose output unit is always fort.8) by Ghostscript. Installs missing
+# Debian packages first (see tools/prerequisites.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/prerequisites.sh
@@ -19,37 +20,19 @@ cmake --build "$build" -j2 >/dev/null
 out=$root/demo
 mkdir -p "$out"
 
-readonly resolution=150  # dpi: 0.3-point lines and tick numbers stay legible
-readonly margin=4        # points around the drawing
+readonly resolution=150  # dpi of traceplot's preview: 0.3-point lines stay legible
+readonly margin=4        # points around its drawing
 
-gs_quiet=(gs -q -dSAFER -dBATCH -dNOPAUSE)
-
-# The drawing's box on each page as Ghostscript's bbox device measures it,
-# in sheet points: one "x0 y0 x1 y1" line per page.
-page_boxes() {
-  "${gs_quiet[@]}" -sDEVICE=bbox "$1" 2>&1 |
-    awk '/^%%HiResBoundingBox:/ { print int($2), int($3), int($4) + 1, int($5) + 1 }'
-}
-
-# EPS -> one PNG per page, each cropped to its page's drawing (widened by
-# the margin). A box given as "x0 y0 x1 y1" after the document replaces the
-# measured ones.
+# EPS of one page -> PNG cropped to the box "x0 y0 x1 y1" (sheet points),
+# widened by the margin.
 preview() {
-  local eps=$1 base=${1%.eps} page=0 boxes pages x0 y0 x1 y1 png
-  rm -f "$base.png" "$base"-[0-9]*.png
-  boxes=${2:-$(page_boxes "$eps")}
-  pages=$(wc -l <<< "$boxes")
-  while read -r x0 y0 x1 y1; do
-    page=$((page + 1))
-    png=$base.png
-    [ "$pages" -gt 1 ] && png=$base-$page.png
-    x0=$((x0 - margin)) y0=$((y0 - margin)) x1=$((x1 + margin)) y1=$((y1 + margin))
-    "${gs_quiet[@]}" -sDEVICE=png16m -r$resolution -dTextAlphaBits=4 -dGraphicsAlphaBits=4 \
-      -dFirstPage=$page -dLastPage=$page -dFIXEDMEDIA \
-      -dDEVICEWIDTHPOINTS=$((x1 - x0)) -dDEVICEHEIGHTPOINTS=$((y1 - y0)) -sOutputFile="$png" \
-      -c "<</BeginPage {$((-x0)) $((-y0)) translate}>> setpagedevice" -f "$eps"
-    echo "  preview: $png"
-  done <<< "$boxes"
+  local eps=$1 png=${1%.eps}.png x0 y0 x1 y1
+  read -r x0 y0 x1 y1 <<< "$2"
+  x0=$((x0 - margin)) y0=$((y0 - margin)) x1=$((x1 + margin)) y1=$((y1 + margin))
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r$resolution -dTextAlphaBits=4 -dGraphicsAlphaBits=4 \
+    -dFIXEDMEDIA -dDEVICEWIDTHPOINTS=$((x1 - x0)) -dDEVICEHEIGHTPOINTS=$((y1 - y0)) -sOutputFile="$png" \
+    -c "<</BeginPage {$((-x0)) $((-y0)) translate}>> setpagedevice" -f "$eps"
+  echo "  preview: $png"
 }
 
 # traceplot's document (portrait, one page) gives its box in the trailer, in
@@ -66,12 +49,22 @@ sheet_box_of_traceplot() {
 echo "traceplot: $out/traceplot.eps"
 preview "$out/traceplot.eps" "$(sheet_box_of_traceplot "$out/traceplot.eps")"
 
+# Every example as EPS and, through the library itself, as PNG (one per
+# page, cropped to everything drawn, at 150 dpi); the gallery also as one
+# PDF and one SVG (pages after the first: gallery-2.svg, ...).
+run_example() {  # program, output path
+  local args=("$2")
+  [ "$(basename "$1")" = example_plot_data ] && args+=("$root/examples/data/temperature.txt")
+  "$1" "${args[@]}"
+}
 for program in "$build"/examples/example_*; do
   [ -x "$program" ] || continue
   name=$(basename "$program"); name=${name#example_}
-  args=("$out/$name.eps")
-  [ "$name" = plot_data ] && args+=("$root/examples/data/temperature.txt")
-  "$program" "${args[@]}"
-  echo "$name: $out/$name.eps"
-  preview "$out/$name.eps"
+  rm -f "$out/$name.png" "$out/$name"-[0-9]*.png "$out/$name"-[0-9]*.svg
+  run_example "$program" "$out/$name.eps"
+  run_example "$program" "$out/$name.png"
+  echo "$name: $out/$name.eps $out/$name.png"
 done
+run_example "$build/examples/example_gallery" "$out/gallery.pdf"
+run_example "$build/examples/example_gallery" "$out/gallery.svg"
+echo "gallery: $out/gallery.pdf $out/gallery.svg"

@@ -20,6 +20,8 @@ if [ -n "$sanitize" ]; then
   skip=(-E '^Install\.')
   export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+  # fontconfig's process-wide caches (fonts for PDF, SVG and PNG) are not ours.
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 else
   build=${PLUME_BUILD_DIR:-build}
   type=Release

@@ -120,6 +120,16 @@ int32_t plume_dropped_lines(void);
  * field prints. */
 int32_t plume_clamped_lines(void);
 
+/* Formats: a unit connected to a path ending in .pdf, .svg or .png (any
+ * case) writes that format; every other path EPS. Non-zero (the default)
+ * crops every PDF, SVG and PNG page to what is drawn on it plus 2 points;
+ * 0 keeps the whole sheet. PNG pages have `dpi` dots per inch (150 by
+ * default). Both apply to the units connected afterwards. */
+void plume_crop_pages(int32_t on);
+void plume_raster_dpi(int32_t dpi);
+void crop_pages_(const int32_t* on);
+void raster_dpi_(const int32_t* dpi);
+
 #if defined(__GNUC__)
 #pragma GCC visibility pop
 #endif

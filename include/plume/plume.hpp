@@ -152,6 +152,35 @@ int dropped_lines();
 // its field prints (each close reports its own on standard error).
 int clamped_lines();
 
+// Output formats. A unit connected to a path ending in .pdf, .svg or .png
+// (in any case) writes that format from the same calls; every other path
+// writes EPS. PDF has one page per newpage; SVG and PNG write page k > 1 to
+// NAME-k.svg / NAME-k.png. Each page is cropped to everything drawn on it
+// plus 2 points unless crop_pages(false); PNG has 150 dots per inch unless
+// raster_dpi() says otherwise. Both apply to units connected afterwards.
+void crop_pages(bool on);
+void raster_dpi(int dpi);
+
+enum class Orientation { portrait, landscape };
+enum class Units { centimetres, reduced_centimetres, twenty_points };
+enum class Pen { up = 3, down = 2 };
+inline void plot(float x, float y, Pen pen) { plot(x, y, static_cast<int>(pen)); }
+
+// One plot on a unit of its own, connected to `path`: opened by the
+// constructor, closed (and written) by the destructor.
+class Document {
+ public:
+  explicit Document(std::string_view path, Orientation orientation = Orientation::portrait,
+                    Units units = Units::centimetres);
+  ~Document();
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+  int unit() const { return unit_; }
+
+ private:
+  int unit_;
+};
+
 }  // namespace plume
 
 #if defined(__GNUC__)

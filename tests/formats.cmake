@@ -1,0 +1,45 @@
+# PDF, SVG and PNG output: every format against the EPS rendered by
+# Ghostscript, the PDFs through qpdf and poppler, the SVGs through rsvg.
+if(PLUME_HAVE_CAIRO)
+  add_library(plume_render_support STATIC support/rendering.cpp)
+  target_include_directories(plume_render_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
+  target_link_libraries(plume_render_support PUBLIC plume_test_support PkgConfig::PLUME_CAIRO)
+  foreach(name formats_test interpreter_test)
+    plume_add_test_executable(${name} formats/${name}.cpp)
+    target_link_libraries(${name} PRIVATE plume_render_support)
+  endforeach()
+  target_compile_definitions(formats_test PRIVATE PLUME_EXAMPLES_DIR="${PROJECT_BINARY_DIR}/examples"
+    PLUME_SOURCE_DIR_FOR_FORMATS="${PROJECT_SOURCE_DIR}")
+  file(GLOB PLUME_FORMAT_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.cpp)
+  foreach(source ${PLUME_FORMAT_EXAMPLES})
+    get_filename_component(name ${source} NAME_WE)
+    if(TARGET example_${name})
+      add_dependencies(formats_test example_${name})
+    endif()
+  endforeach()
+endif()
+
+# The same from C and from Fortran (implicit interfaces and the module).
+if(PLUME_HAVE_CAIRO)
+  set(faces_dir ${CMAKE_CURRENT_BINARY_DIR}/work/formats_faces)
+  file(MAKE_DIRECTORY ${faces_dir})
+  add_executable(formats_c_program formats/formats_c.c)
+  target_link_libraries(formats_c_program PRIVATE plume stdc++)
+  add_test(NAME FormatsFaces.C COMMAND sh -c "rm -f c.* && $<TARGET_FILE:formats_c_program> && bash ${CMAKE_CURRENT_SOURCE_DIR}/formats/check_faces.sh ."
+           WORKING_DIRECTORY ${faces_dir}/c)
+  file(MAKE_DIRECTORY ${faces_dir}/c)
+  set_tests_properties(FormatsFaces.C PROPERTIES PASS_REGULAR_EXPRESSION "faces: ok")
+  if(PLUME_HAVE_FORTRAN)
+    add_executable(formats_implicit_program formats/formats_implicit.f90)
+    target_link_libraries(formats_implicit_program PRIVATE plume stdc++)
+    add_executable(formats_module_program formats/formats_module.f90)
+    target_link_libraries(formats_module_program PRIVATE plume_fortran stdc++)
+    foreach(face implicit module)
+      file(MAKE_DIRECTORY ${faces_dir}/${face})
+      add_test(NAME FormatsFaces.Fortran_${face}
+               COMMAND sh -c "rm -f ${face}* && $<TARGET_FILE:formats_${face}_program> && bash ${CMAKE_CURRENT_SOURCE_DIR}/formats/check_faces.sh ."
+               WORKING_DIRECTORY ${faces_dir}/${face})
+      set_tests_properties(FormatsFaces.Fortran_${face} PROPERTIES PASS_REGULAR_EXPRESSION "faces: ok")
+    endforeach()
+  endif()
+endif()
