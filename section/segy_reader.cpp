@@ -39,7 +39,7 @@ bool is_big_endian(const unsigned char* head) {
   const std::uint32_t mark = load_u32(head + kByteOrderMarkAt, true);
   if (mark == 0x01020304u) return true;
   if (mark == 0x04030201u) return false;
-  return known_format(load_u16(head + kFormatAt, true));
+  return load_u16(head + kFormatAt, true) <= 16;
 }
 
 struct Layout {
@@ -122,7 +122,10 @@ void decode(int format, std::vector<char>& raw, std::vector<float>& out, const s
 
 bool looks_like_segy(const unsigned char* head, std::size_t size) {
   if (size < kFileHeaderBytes) return false;
-  return known_format(load_u16(head + kFormatAt, true)) || known_format(load_u16(head + kFormatAt, false));
+  // Any code the revisions define (1 to 16) marks a SEG-Y file, so that an
+  // unsupported one is reported as such rather than as an unknown format.
+  const auto defined = [](int code) { return code >= 1 && code <= 16; };
+  return defined(load_u16(head + kFormatAt, true)) || defined(load_u16(head + kFormatAt, false));
 }
 
 void read(const std::string& path, TraceVisitor& visitor, bool with_samples) {
