@@ -40,6 +40,10 @@ bool values_fit(const AxisScale& a) {
 }  // namespace
 
 AxisScale fit_axis(double low, double high, int max_length) {
+  if (!std::isfinite(low) || !std::isfinite(high) || std::fabs(low) > kLargestAxisValue ||
+      std::fabs(high) > kLargestAxisValue) {
+    return AxisScale{};  // callers keep their values within kLargestAxisValue
+  }
   if (!(high > low)) {
     const double half = low != 0 ? std::fabs(low) * 0.5 : 1.0;
     low -= half;
@@ -52,9 +56,10 @@ AxisScale fit_axis(double low, double high, int max_length) {
     for (const double m : kMultiples) {
       AxisScale a;
       a.step = m * decade;
-      if (!prints_exactly(a.step)) continue;
+      if (!(a.step > 0) || !std::isfinite(a.step) || !prints_exactly(a.step)) continue;
       a.first = std::floor(low / a.step + 1e-9) * a.step;
       const double cm = (high - a.first) / a.step;
+      if (!(cm <= max_length)) continue;
       a.length = static_cast<int>(std::ceil(cm - 1e-9));
       if (a.length < 2) a.length = 2;
       if (a.length <= max_length && values_fit(a)) return a;

@@ -4,6 +4,10 @@
 
 namespace section {
 
+// The largest magnitude of a time or distance the section draws: well
+// inside single precision, and far beyond any real record.
+constexpr double kLargestAxisValue = 1e12;
+
 // An axis as `axis` draws it: `length` whole centimetres from `first`,
 // `step` data units per centimetre.
 struct AxisScale {
@@ -23,9 +27,12 @@ AxisScale fit_axis(double low, double high, int max_length);
 // Page layout in centimetres, portrait A4.
 struct PageLayout {
   static constexpr double kLeft = 2.5;      // time axis start, distance axis x
-  static constexpr double kBottom = 3.0;    // distance axis start, time axis y
+  static constexpr double kTop = 25.5;      // top of the frame; the title goes above
   static constexpr int kMaxWidth = 15;      // time axis, centimetres
   static constexpr int kMaxHeight = 22;     // distance axis, centimetres
+  // The time axis (and the distance axis's start) hangs below the top by
+  // the distance axis's length.
+  static double bottom(int distance_length) { return kTop - distance_length; }
   static constexpr double kTitleGap = 0.8;  // above the top of the frame
 };
 

@@ -87,8 +87,54 @@ void to_floats(const MSRecord& msr, std::vector<float>& out, const std::string& 
   }
 }
 
+// Bytes per sample of the encodings whose libmseed decoders take a sample
+// count but no input length; 0 for the others (Steim frames are bounded
+// by the record length the decoder is given).
+int fixed_sample_bytes(int encoding) {
+  switch (encoding) {
+    case DE_ASCII: return 1;
+    case DE_INT16: case DE_GEOSCOPE163: case DE_GEOSCOPE164: case DE_CDSN: case DE_SRO: case DE_DWWSSN: return 2;
+    case DE_GEOSCOPE24: return 3;
+    case DE_INT32: case DE_FLOAT32: return 4;
+    case DE_FLOAT64: return 8;
+    default: return 0;
+  }
+}
+
+// The header's sample count must fit the record's data area before
+// libmseed decodes it: some of its decoders would read past the record.
+void check_data_area(const MSRecord& msr, int length, const std::string& path, long record, std::uint64_t offset) {
+  const int data_offset = msr.fsdh ? msr.fsdh->data_offset : 0;
+  if (data_offset < 48 || data_offset > length) {
+    fail(path, 0, where(record, offset), "data offset " + std::to_string(data_offset) + " lies outside the record");
+  }
+  const std::int64_t room = length - data_offset;
+  const int size = fixed_sample_bytes(msr.encoding);
+  // Steim frames: 64 bytes hold at most 105 samples (15 words of 7).
+  const std::int64_t most = size > 0 ? room / size : room / 64 * 105 + 105;
+  if (msr.samplecnt > most) {
+    fail(path, 0, where(record, offset),
+         "sample count " + std::to_string(msr.samplecnt) + " does not fit the record's " + std::to_string(room) +
+             " data bytes");
+  }
+}
+
 std::string channel_key(const MSRecord& msr) {
   return std::string(msr.network) + "." + msr.station + "." + msr.location + "." + msr.channel;
+}
+
+// One record through libmseed: its header, and its samples when asked.
+RecordHandle parse(std::vector<char>& record, int length, bool samples, const std::string& path, long number,
+                   std::uint64_t offset) {
+  MSRecord* parsed = nullptr;
+  last_library_message().clear();
+  const int rc = msr_parse(record.data(), length, &parsed, length, samples ? 1 : 0, 0);
+  RecordHandle msr(parsed);
+  if (rc != MS_NOERROR || !msr) {
+    const std::string detail = last_library_message().empty() ? "" : " (" + last_library_message() + ")";
+    fail(path, 0, where(number, offset), std::string("libmseed: ") + ms_errorstr(rc < 0 ? rc : MS_GENERROR) + detail);
+  }
+  return msr;
 }
 
 }  // namespace
@@ -117,14 +163,9 @@ void read(const std::string& path, TraceVisitor& visitor, bool with_samples) {
     }
     record.resize(static_cast<std::size_t>(length));
     file.read_at(offset, record.data(), record.size(), 0, where(number, offset));
-    MSRecord* parsed = nullptr;
-    last_library_message().clear();
-    const int rc = msr_parse(record.data(), length, &parsed, length, with_samples ? 1 : 0, 0);
-    RecordHandle msr(parsed);
-    if (rc != MS_NOERROR || !msr) {
-      const std::string detail = last_library_message().empty() ? "" : " (" + last_library_message() + ")";
-      fail(path, 0, where(number, offset), std::string("libmseed: ") + ms_errorstr(rc < 0 ? rc : MS_GENERROR) + detail);
-    }
+    RecordHandle msr = parse(record, length, false, path, number, offset);
+    if (msr->samplecnt > 0) check_data_area(*msr, length, path, number, offset);
+    if (with_samples && msr->samplecnt > 0) msr = parse(record, length, true, path, number, offset);
     offset += static_cast<std::uint64_t>(length);
     if (msr->samplecnt <= 0 || msr->sampletype == 'a' || msr->encoding == DE_ASCII) continue;  // no waveform
     const double rate = msr_samprate(msr.get());

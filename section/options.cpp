@@ -7,6 +7,10 @@
 namespace section {
 namespace {
 
+// Values beyond this are no drawing: a time or distance far past any
+// record, a scale or clip that sends every wiggle off the page.
+constexpr double kLargestValue = 1e12;
+
 double number(const std::string& option, const std::string& text) {
   errno = 0;
   char* end = nullptr;
@@ -14,12 +18,13 @@ double number(const std::string& option, const std::string& text) {
   if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
     throw UsageError(option + ": \"" + text + "\" is not a finite number");
   }
+  if (std::fabs(value) > kLargestValue) throw UsageError(option + ": " + text + " is beyond 1e12");
   return value;
 }
 
 double positive(const std::string& option, const std::string& text) {
   const double value = number(option, text);
-  if (!(value > 0)) throw UsageError(option + ": " + text + " must be greater than 0");
+  if (!(value >= 1e-6)) throw UsageError(option + ": " + text + " must be at least 1e-6");
   return value;
 }
 

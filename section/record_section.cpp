@@ -21,6 +21,7 @@ constexpr int kLabelFont = 12;      // Helvetica-Bold, for the title
 constexpr float kLabelHeight = 0.2f;
 constexpr float kLabelGap = 0.3f;   // least vertical distance between trace labels
 constexpr float kTitleHeight = 0.35f;
+constexpr double kFarOffPage = 1e4;  // centimetres
 
 // Pass 1: one entry per trace, its extent from the runs.
 class HeaderCollector : public TraceVisitor {
@@ -125,11 +126,12 @@ class Drawer : public TraceVisitor {
     if (first > last) return;
 
     WiggleRun run;
-    run.baseline = static_cast<float>(PageLayout::kBottom + s_.distance.at(e.place));
+    run.baseline = static_cast<float>(PageLayout::bottom(s_.distance.length) + s_.distance.at(e.place));
     run.x0 = PageLayout::kLeft + s_.time.at(t0 + static_cast<double>(first) * e.interval);
     run.dx = e.interval / s_.time.step;
     run.gain = gain(e);
-    run.limit = o_.clip ? static_cast<float>(*o_.clip * s_.spacing_cm) : std::numeric_limits<float>::infinity();
+    // Without a clip, deflections still stop 100 m off the page.
+    run.limit = static_cast<float>(o_.clip ? std::min(*o_.clip * s_.spacing_cm, kFarOffPage) : kFarOffPage);
     if (joins) run.before = WigglePoint{e.last_x, e.last_deflection};
     const auto drawn = values.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
     const WigglePoint end = draw_wiggle(run, drawn, o_.fill);
@@ -160,6 +162,7 @@ std::optional<double> placement_value(const TraceEntry& e, Placement p) {
     case Placement::distance_km: return e.dist_km;
     case Placement::distance_deg: return e.gcarc_deg;
     case Placement::offset_m: return e.offset_m;
+    case Placement::offset_km: return e.offset_m ? std::optional<double>(*e.offset_m / 1000.0) : std::nullopt;
     case Placement::position: return e.position;
     case Placement::order: return std::nullopt;
   }
@@ -172,6 +175,7 @@ double reduction_km(const TraceEntry& e, Placement p) {
   switch (p) {
     case Placement::distance_deg: return std::fabs(v) * kKmPerDegree;
     case Placement::offset_m: return std::fabs(v) / 1000.0;
+    case Placement::offset_km: return std::fabs(v);
     default: return std::fabs(v);  // km, and trace file positions taken as km
   }
 }
@@ -181,17 +185,28 @@ const char* distance_label(Placement p) {
     case Placement::distance_km: return "Distance (km)";
     case Placement::distance_deg: return "Distance (deg)";
     case Placement::offset_m: return "Offset (m)";
+    case Placement::offset_km: return "Offset (km)";
     case Placement::position: return "Position";
     case Placement::order: return "Trace number";
   }
   return "";
 }
 
-void settle_places(Section& s) {
+// A value the axes can carry, or bad input naming what it is.
+void check_drawable(double value, const std::string& path, std::string_view what) {
+  if (!std::isfinite(value) || std::fabs(value) > kLargestAxisValue) {
+    char text[64];
+    std::snprintf(text, sizeof text, "value %g lies beyond the drawable range (1e12)", value);
+    fail(path, 0, what, text);
+  }
+}
+
+void settle_places(Section& s, const InputSet& inputs) {
   double low = 0, high = 0;
   for (std::size_t i = 0; i < s.traces.size(); ++i) {
     TraceEntry& e = s.traces[i];
     e.place = placement_value(e, s.placement).value_or(static_cast<double>(i + 1));
+    check_drawable(e.place, inputs.path_of(s, i), distance_label(s.placement));
     low = i == 0 ? e.place : std::min(low, e.place);
     high = i == 0 ? e.place : std::max(high, e.place);
   }
@@ -202,7 +217,7 @@ void settle_places(Section& s) {
   s.spacing_cm = spacing / s.distance.step;
 }
 
-void settle_times(Section& s, const Options& o) {
+void settle_times(Section& s, const Options& o, const InputSet& inputs) {
   double earliest_absolute = std::numeric_limits<double>::infinity();
   for (const TraceEntry& e : s.traces) {
     if (e.absolute_time && e.has_samples) earliest_absolute = std::min(earliest_absolute, e.first_time);
@@ -214,6 +229,9 @@ void settle_times(Section& s, const Options& o) {
     if (!e.has_samples) continue;
     const double first = e.first_time - e.time_shift;
     const double last = e.last_time - e.time_shift;
+    const std::string& path = inputs.path_of(s, static_cast<std::size_t>(&e - s.traces.data()));
+    check_drawable(first, path, o.reduce ? "time of the first sample, reduced" : "time of the first sample");
+    check_drawable(last, path, o.reduce ? "time of the last sample, reduced" : "time of the last sample");
     s.time_low = any ? std::min(s.time_low, first) : first;
     s.time_high = any ? std::max(s.time_high, last) : last;
     any = true;
@@ -243,7 +261,7 @@ std::string plain_text(std::string_view text, std::size_t limit) {
 
 void draw_axes(const Section& s, const Options& o) {
   const auto left = static_cast<float>(PageLayout::kLeft);
-  const auto bottom = static_cast<float>(PageLayout::kBottom);
+  const auto bottom = static_cast<float>(PageLayout::bottom(s.distance.length));
   std::string time_label = "Time (s)";
   if (o.reduce) {
     char text[64];
@@ -266,8 +284,16 @@ void draw_axes(const Section& s, const Options& o) {
   plume::plot(right, bottom, kDraw);
   if (!o.title.empty()) {
     const std::string title = plain_text(o.title, 80);
-    plume::xsymbol(left, top + static_cast<float>(PageLayout::kTitleGap), kTitleHeight, title, 0.0f,
-                   static_cast<int>(title.size()), kLabelFont);
+    const float y = top + static_cast<float>(PageLayout::kTitleGap);
+    plume::xsymbol(left, y, kTitleHeight, title, 0.0f, static_cast<int>(title.size()), kLabelFont);
+    // Font text does not enter the bounding box: a white line over the
+    // title's extent (Helvetica-Bold averages under 0.6 em) takes it in,
+    // so importers that crop keep the title.
+    const float width = 0.6f * 1.5f * kTitleHeight * static_cast<float>(title.size());
+    plume::rgbcolor(1.0f, 1.0f, 1.0f);
+    plume::plot(left, y + 2.0f * kTitleHeight, kMove);
+    plume::plot(left + width, y + 2.0f * kTitleHeight, kDraw);
+    plume::color(0);
   }
 }
 
@@ -281,7 +307,7 @@ void draw_labels(const Section& s) {
   const float x = static_cast<float>(PageLayout::kLeft + s.time.length) + 0.15f;
   float last_y = -1e9f;
   for (const std::size_t i : order) {
-    const float y = static_cast<float>(PageLayout::kBottom + s.distance.at(s.traces[i].place));
+    const float y = static_cast<float>(PageLayout::bottom(s.distance.length) + s.distance.at(s.traces[i].place));
     if (y - last_y < kLabelGap) continue;
     const std::string label =
         plain_text(s.traces[i].label.empty() ? std::to_string(i + 1) : s.traces[i].label, 24);
@@ -301,9 +327,21 @@ Placement choose_placement(const std::vector<TraceEntry>& traces) {
     const bool all_equal = std::all_of(traces.begin(), traces.end(),
                                        [&](const TraceEntry& e) { return *placement_value(e, p) == first; });
     if (traces.size() > 1 && all_equal) return Placement::order;
+    if (p == Placement::offset_m) {
+      // Offsets of a kilometre and more read better in kilometres: the
+      // axis numbers have six places.
+      const bool long_spread = std::any_of(traces.begin(), traces.end(),
+                                           [](const TraceEntry& e) { return std::fabs(*e.offset_m) >= 1000.0; });
+      if (long_spread) return Placement::offset_km;
+    }
     return p;
   }
   return Placement::order;
+}
+
+const std::string& InputSet::path_of(const Section& s, std::size_t trace) const {
+  const auto next = std::upper_bound(s.file_bases.begin(), s.file_bases.end(), trace);
+  return paths[static_cast<std::size_t>(next - s.file_bases.begin()) - 1];
 }
 
 InputSet detect_inputs(const std::vector<std::string>& paths) {
@@ -329,8 +367,8 @@ Section read_headers(const InputSet& inputs, const Options& options) {
     fail(inputs.paths.front(), 0, "distance",
          "--reduce needs a distance for every trace (SAC dist or gcarc, SEG-Y offset)");
   }
-  settle_places(s);
-  settle_times(s, options);
+  settle_places(s, inputs);
+  settle_times(s, options, inputs);
   return s;
 }
 

@@ -16,7 +16,7 @@
 namespace section {
 
 // How the baselines are placed, chosen once for all traces.
-enum class Placement { distance_km, distance_deg, offset_m, position, order };
+enum class Placement { distance_km, distance_deg, offset_m, offset_km, position, order };
 
 // What is kept of one trace between the passes.
 struct TraceEntry {
@@ -51,6 +51,8 @@ struct Section {
 struct InputSet {
   std::vector<std::string> paths;
   std::vector<Format> formats;
+  // The file that holds trace `trace` of the section.
+  const std::string& path_of(const Section& s, std::size_t trace) const;
 };
 
 // Detects every file's format (bad input throws InputError).
@@ -63,8 +65,9 @@ void read_peaks(const InputSet& inputs, Section& section);
 void draw_section(const InputSet& inputs, Section& section, const Options& options);
 
 // Placement rule: SAC dist if every trace has it, else gcarc if every trace
-// has it, else the SEG-Y offset, else the trace file position, else order;
-// positions that are all equal fall back to order too.
+// has it, else the SEG-Y offset (in km when any reaches 1000 m), else the
+// trace file position, else order; positions that are all equal fall back
+// to order too.
 Placement choose_placement(const std::vector<TraceEntry>& traces);
 
 }  // namespace section

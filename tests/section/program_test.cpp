@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "section/fixtures.hpp"
 #include "support/document.hpp"
@@ -533,6 +534,47 @@ TEST(SectionBadInput, FilesFormatsAndOptions) {
   expect_refused({good[0], "--reduce", "nan"}, {"nan velocity", {"--reduce"}});
   expect_refused({}, {"no inputs", {"no input files"}});
   expect_refused({good[0], good[1], "--reduce", "8"}, {"reduce without distances", {"--reduce", "distance"}});
+}
+
+}  // namespace
+
+// ---- documentation ----
+
+namespace {
+
+std::string slurp_source(const std::string& relative) {
+  std::ifstream in(std::string(std::getenv("PLUME_SOURCE_DIR")) + "/" + relative);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(SectionDocs, EveryOptionOfTheUsageIsDocumentedAndTheManualPageFormats) {
+  const SectionRun help = run_section({"--help"}, "");
+  ASSERT_EQ(help.status, 0);
+  const std::string page = slurp_source("docs/plume-section.md");
+  const std::string manual = slurp_source("docs/plume-section.1");
+  ASSERT_FALSE(page.empty());
+  ASSERT_FALSE(manual.empty());
+  std::istringstream lines(help.out);
+  std::string line;
+  int options = 0;
+  while (std::getline(lines, line)) {
+    const auto start = line.find_first_not_of(' ');
+    if (start == std::string::npos || line[start] != '-') continue;
+    const std::string option = line.substr(start, line.find(' ', start) - start);
+    ++options;
+    EXPECT_NE(page.find("`" + option), std::string::npos) << option << " is not in docs/plume-section.md";
+    std::string escaped;  // the manual page writes every hyphen as \-
+    for (const char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(manual.find(escaped), std::string::npos) << option << " is not in docs/plume-section.1";
+  }
+  EXPECT_GE(options, 10);
+  if (std::system("command -v groff > /dev/null 2>&1") != 0) GTEST_SKIP() << "groff not installed";
+  const std::string warnings = fresh_path("man.warnings");
+  const std::string command = "groff -man -Tutf8 -ww '" + std::string(std::getenv("PLUME_SOURCE_DIR")) +
+                              "/docs/plume-section.1' > /dev/null 2> '" + warnings + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(warnings);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "");
 }
 
 }  // namespace
