@@ -1,39 +1,108 @@
 #include "device/output_unit.hpp"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "plume/plume.hpp"
 #include "plume/records.h"
+
+// The Fortran face (libplume_fortran, fortran/unit_hook.f90) defines these
+// when the program links it; C and C++ programs go without, and the library
+// never needs the Fortran runtime itself.
+extern "C" {
+[[gnu::weak]] void plume_fortran_unit_file(std::int32_t unit, char* name, std::int32_t capacity,
+                                           std::int32_t* length, std::int32_t* fd);
+[[gnu::weak]] void plume_fortran_close_unit(std::int32_t unit);
+[[gnu::weak]] void plume_fortran_flush_unit(std::int32_t unit);
+}
 
 namespace plume::device {
 namespace {
 
 int g_failures = 0;
 
+// Bytes of a unit whose buffer could not be allocated are formatted here and
+// never written; it costs no memory until such a unit is used.
+char g_discarded[OutputUnit::kCapacity];
+
 struct Registry {
   std::map<int, std::unique_ptr<OutputUnit>> open;
   std::map<int, std::string> requested_paths;
 };
 
+Registry& registry();
+
+// A forked child's copy of a buffer holds lines its parent writes: the child
+// drops them, so that neither its exit nor its later writes repeat them.
+void forget_parents_lines() {
+  for (auto& [number, u] : registry().open) u->discard();
+}
+
 Registry& registry() {
   static Registry* r = [] {
     std::atexit(flush_all);
+    ::pthread_atfork(nullptr, nullptr, forget_parents_lines);
     return new Registry;  // never destroyed: units must outlive static destructors
   }();
   return *r;
 }
 
 bool is_standard(int number) { return number == 0 || number == 5 || number == 6; }
+
+// Descriptors 0, 1 and 2 belong to the standard streams even while they are
+// closed: a document opened then must not receive what the program writes
+// to standard error later. The descriptor returned is 3 or above, or -1.
+int above_standard_streams(int fd) {
+  if (fd < 0 || fd > 2) return fd;
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return moved;
+}
+
+int open_document_file(const std::string& path) {
+  return above_standard_streams(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+}
+
+// The file the program's Fortran runtime has connected to `number`, taken
+// over: the runtime's lines stay ahead of the document, which continues at
+// the unit's position (a sequential file ends after its last record), and
+// the runtime's unit is closed. -1 when the runtime holds no such unit (or
+// the program does not link the Fortran face).
+int take_fortran_unit(int number, std::string& path) {
+  if (plume_fortran_unit_file == nullptr || plume_fortran_close_unit == nullptr) return -1;
+  char name[4096];
+  std::int32_t length = 0, runtime_fd = -1;
+  plume_fortran_unit_file(number, name, sizeof name, &length, &runtime_fd);
+  if (runtime_fd < 0) return -1;
+  const int fd = ::fcntl(runtime_fd, F_DUPFD_CLOEXEC, 3);
+  if (fd < 0) return -1;  // the runtime keeps its unit
+  const off_t position = ::lseek(fd, 0, SEEK_CUR);
+  plume_fortran_close_unit(number);
+  if (position >= 0 && ::ftruncate(fd, position) == 0) ::lseek(fd, position, SEEK_SET);
+  if (length > 0) path.assign(name, static_cast<std::size_t>(length));
+  return fd;
+}
+
+// Lines the program wrote to a standard stream through C stdio or the
+// Fortran runtime go out before the library's lines that follow them.
+void flush_programs_own_writes(int number) {
+  std::fflush(number == 0 ? stderr : stdout);
+  if (plume_fortran_flush_unit != nullptr) plume_fortran_flush_unit(number);
+}
 
 std::unique_ptr<OutputUnit> connect_now(int number) {
   auto& r = registry();
@@ -43,11 +112,14 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
     return std::make_unique<OutputUnit>(number, name, fd, false);
   }
   std::string path = "fort." + std::to_string(number);
+  int fd = -1;
   if (auto it = r.requested_paths.find(number); it != r.requested_paths.end()) {
     path = it->second;
     r.requested_paths.erase(it);
+    fd = open_document_file(path);
+  } else if ((fd = take_fortran_unit(number, path)) < 0) {
+    fd = open_document_file(path);
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   auto u = std::make_unique<OutputUnit>(number, path, fd, fd >= 0);
   if (fd < 0) {
     std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(),
@@ -60,17 +132,23 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
 }  // namespace
 
 OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
-    : number_(number), path_(std::move(path)), fd_(fd), owns_fd_(owns_fd),
-      failed_(fd < 0), buffer_(new char[kCapacity]) {
-  struct stat st {};
-  background_ = owns_fd && fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    : number_(number), path_(std::move(path)), fd_(fd), owns_fd_(owns_fd), failed_(fd < 0),
+      buffer_(new (std::nothrow) char[kCapacity]) {
+  owns_buffer_ = buffer_ != nullptr;
+  if (!owns_buffer_) {
+    buffer_ = g_discarded;
+    fail(ENOMEM);
+  }
+  if (owns_fd_ && fd_ >= 0) {
+    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+    if (position > 0) flushed_ = static_cast<std::size_t>(position);
+  }
 }
 
 OutputUnit::~OutputUnit() {
   flush();
   if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
-  delete[] buffer_;
-  delete[] spare_;
+  if (owns_buffer_) delete[] buffer_;
 }
 
 void OutputUnit::fail(int error) {
@@ -81,49 +159,42 @@ void OutputUnit::fail(int error) {
                std::strerror(error));
 }
 
-void OutputUnit::write_all(const char* data, std::size_t size) {
-  if (failed_) return;
-  if (const int error = write_fully(fd_, data, size); error != 0) fail(error);
-}
-
-void OutputUnit::settle() {
-  if (!pending_.active()) return;
-  if (const int error = pending_.wait(); error != 0) fail(error);
+void OutputUnit::write_out(const char* data, std::size_t size) {
+  if (failed_ || size == 0) return;
+  if (!owns_fd_) flush_programs_own_writes(number_);
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+      return;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
 }
 
 void OutputUnit::flush() {
-  settle();
-  if (used_ > 0 && !failed_) write_all(buffer_, used_);
+  write_out(buffer_, used_);
   flushed_ += used_;
   used_ = 0;
 }
 
-void OutputUnit::spill() {
-  if (!background_) {
-    flush();
-    return;
-  }
-  settle();
-  if (used_ > 0 && !failed_) {
-    if (spare_ == nullptr) spare_ = new char[kCapacity];
-    if (pending_.start(fd_, buffer_, used_)) {
-      std::swap(buffer_, spare_);
-    } else {
-      write_all(buffer_, used_);
-    }
-  }
+void OutputUnit::discard() {
   flushed_ += used_;
   used_ = 0;
 }
 
 bool OutputUnit::overwrite(std::size_t at, std::string_view text) {
-  if (failed_ || at + text.size() > offset()) return false;
+  if (failed_ || !owns_fd_ || at + text.size() > offset()) return false;
   if (at >= flushed_) {
     std::memcpy(buffer_ + (at - flushed_), text.data(), text.size());
     return true;
   }
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0 || (flags & O_APPEND) != 0) return false;  // pwrite would append
   flush();
   const auto n = ::pwrite(fd_, text.data(), text.size(), static_cast<off_t>(at));
   if (n != static_cast<ssize_t>(text.size())) {
@@ -142,8 +213,9 @@ void OutputUnit::write_line(std::string_view text) {
     return;
   }
   flush();
-  write_all(text.data(), text.size());
-  write_all("\n", 1);
+  write_out(text.data(), text.size());
+  write_out("\n", 1);
+  flushed_ += text.size() + 1;
 }
 
 UnitCache g_unit_cache;
@@ -158,7 +230,6 @@ OutputUnit& unit(int number) {
   c.unit = it->second.get();
   return *c.unit;
 }
-
 
 void close_unit(int number) {
   auto& r = registry();

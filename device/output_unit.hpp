@@ -1,17 +1,18 @@
 // Numbered output units, as Fortran programs know them: 0, 5 and 6 are the
 // standard streams; any other unit is connected at its first line to the path
-// the caller gave, or to fort.<n> in the working directory.
+// the caller gave, to the file the program's Fortran runtime had connected to
+// that unit, or to fort.<n> in the working directory.
 //
 // Every line of every document goes through one OutputUnit. It buffers for
 // speed, keeps the first write error and turns later writes into no-ops, so
-// callers check once (write_failures()).
+// callers check once (write_failures()). Bytes leave the buffer in one place,
+// OutputUnit::write_out.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "device/background_writer.hpp"
 #include "plume/records.h"
 
 namespace plume::device {
@@ -20,6 +21,8 @@ class OutputUnit {
  public:
   static constexpr std::size_t kCapacity = std::size_t{1} << 20;
 
+  // Writes to fd from its current position. A unit whose buffer cannot be
+  // allocated is a failed unit: it reports the failure and writes nothing.
   OutputUnit(int number, std::string path, int fd, bool owns_fd);
   ~OutputUnit();
   OutputUnit(const OutputUnit&) = delete;
@@ -28,7 +31,7 @@ class OutputUnit {
   // The hot path: reserve room for at most n bytes (n <= kCapacity), write
   // them at the returned pointer, then commit the end of what was written.
   char* reserve(std::size_t n) {
-    if (kCapacity - used_ < n) spill();
+    if (kCapacity - used_ < n) flush();
     return buffer_ + used_;
   }
   void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
@@ -39,13 +42,14 @@ class OutputUnit {
   void write_line(std::string_view text);
   // Everything written so far reaches the file (or the error is reported).
   void flush();
-  // Makes room: the full buffer is written, by the background writer for a
-  // regular file, which then fills its second buffer meanwhile.
-  void spill();
-  // Bytes written to this unit so far, buffered or not.
+  // Forgets the buffered bytes without writing them: in a forked child they
+  // are a copy of lines that the parent writes.
+  void discard();
+  // The file position after everything written so far, buffered or not.
   std::size_t offset() const { return flushed_ + used_; }
-  // Overwrites bytes written earlier at `at` (same length); false when the
-  // unit is not a regular file, whose past cannot be rewritten.
+  // Overwrites bytes written earlier at file position `at` (same length);
+  // false when the past cannot be rewritten: a unit the library did not
+  // open itself, not a regular file, or one opened for appending.
   bool overwrite(std::size_t at, std::string_view text);
   bool failed() const { return failed_; }
   int number() const { return number_; }
@@ -53,9 +57,8 @@ class OutputUnit {
 
  private:
   void fail(int error);
-  void write_all(const char* data, std::size_t size);
-  // Waits for the write in flight and reports its error.
-  void settle();
+  // The one place where bytes leave the buffer for the file descriptor.
+  void write_out(const char* data, std::size_t size);
 
   int number_;
   std::string path_;
@@ -63,11 +66,9 @@ class OutputUnit {
   bool owns_fd_;
   bool failed_ = false;
   std::size_t used_ = 0;
-  std::size_t flushed_ = 0;
+  std::size_t flushed_ = 0;  // the file position of buffer_[0]
   char* buffer_;
-  char* spare_ = nullptr;   // the buffer being written in the background
-  bool background_ = false; // a regular file, written in the background
-  PendingWrite pending_;
+  bool owns_buffer_ = false;
 };
 
 // The unit, connecting it if this is its first line since it was closed.

@@ -1,7 +1,6 @@
-// Documents larger than the output buffer: written to regular files by the
-// background writer while the next buffer fills. Every byte arrives in
-// order, write errors are reported once with the bytes before them kept,
-// and a process forked in the middle of a document can write its own.
+// Documents larger than the output buffer: every byte arrives in order,
+// write errors are reported once with the bytes before them kept, and a
+// process forked in the middle of a document can write its own.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>

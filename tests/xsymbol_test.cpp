@@ -180,6 +180,32 @@ TEST(Xsymbol, HugeAnglesStillUndoTheirRotation) {
   EXPECT_EQ(big[0], "    450.000 rotate");  // within the field: as given
 }
 
+// Every angle whose rotation and inverse both fit f11.3 is written as given
+// (the expected lines are gfortran's '(f11.3,a)' of the angle and its
+// opposite); from 1e6 on the opposite overflows and one turn is taken off.
+TEST(Xsymbol, AnglesAreReducedOnlyWhereTheFieldOverflows) {
+  struct Case {
+    float angle;
+    const char* first;
+    const char* last;
+  };
+  const Case cases[] = {
+      {999999.0625f, " 999999.062 rotate", "-999999.062 rotate"},
+      {999999.5f, " 999999.500 rotate", "-999999.500 rotate"},
+      {999999.9375f, " 999999.938 rotate", "-999999.938 rotate"},
+      {-999999.0625f, "-999999.062 rotate", " 999999.062 rotate"},
+      {-999999.9375f, "-999999.938 rotate", " 999999.938 rotate"},
+      {1.0e6f, "    280.000 rotate", "   -280.000 rotate"},  // -1000000.000 needs 12 places
+      {-1.0e6f, "   -280.000 rotate", "    280.000 rotate"},
+  };
+  for (const auto& c : cases) {
+    const auto lines = text_lines(draw_document([&] { plume::xsymbol(1, 1, 1, "a", c.angle, 1, 1); }));
+    ASSERT_EQ(lines.size(), 4u) << c.angle;
+    EXPECT_EQ(lines[0], c.first) << c.angle;
+    EXPECT_EQ(lines[3], c.last) << c.angle;
+  }
+}
+
 TEST(Xsymbol, NonFiniteArgumentsWriteNoTextLines) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();

@@ -103,12 +103,15 @@ void write_rotate_line(float angle) {
   r.real(angle, 11, 3).text(" rotate").write();
 }
 
-// Angles beyond the field (|a| >= 1e6) would be clamped unevenly by the
-// operand rule, so that the closing rotation would not undo the first: such
-// angles are reduced to one turn first, which is the same rotation.
+// The rotation and its inverse are written in f11.3 fields, which hold
+// -999999.999 at the widest: an angle whose opposite would not fit (the first
+// single-precision magnitude beyond is 1e6) would be clamped and the closing
+// rotation would not undo the first. Only such angles are reduced to one
+// turn, which is the same rotation; every angle the field holds is written as
+// given.
 float printable_angle(float angle) {
-  constexpr float kWidest = 999999.0f;
-  return std::fabs(angle) > kWidest ? std::fmod(angle, 360.0f) : angle;
+  constexpr float kFirstBeyondField = 1.0e6f;
+  return std::fabs(angle) >= kFirstBeyondField ? std::fmod(angle, 360.0f) : angle;
 }
 
 }  // namespace
