@@ -19,8 +19,9 @@ W2  traceplot on 1,000 traces of 10,000 samples against gfortran formatted
 W3  plume-section on 1,000 traces of 10,000 samples in one SEG-Y file (IEEE
     floats, no fill) beside traceplot on the same samples in its trace file,
     and beside GMT drawing the same section from the same SEG-Y file
-    (gmt segy) and from the same samples as 1,000 SAC files (gmt pssac, with
-    plume-section on those files beside it). The inputs are written by
+    (gmt segy, pssegy in classic mode) and from the same samples as 1,000
+    SAC files (gmt pssac, with plume-section on those files beside it). The
+    inputs are written by
     bench/e2e/make_section_inputs.py with /usr/bin/python3 and segyio; W3 is
     skipped when plume-section, segyio or GMT is missing. The documents of W3
     are different drawings and are not compared with one another.
@@ -355,12 +356,12 @@ def plan(args, work):
             km = w3_traces * 0.01 + 0.01
             gmt_segy = os.path.join(w3_dir, "gmt-segy.ps")
             programs.append(Program(
-                "w3_gmt_segy", "W3/gmt segy", "GMT gmt segy, same SEG-Y",
-                ["/bin/sh", "-c", 'gmt segy "$1" -JX22c/15c -R0/%g/0/%g -So -Qx0.001 -D0.02 -W -N -P > "$2"'
+                "w3_gmt_segy", "W3/gmt segy", "gmt pssegy, same SEG-Y",
+                ["/bin/sh", "-c", 'gmt pssegy "$1" -JX22c/15c -R0/%g/0/%g -So -Qx0.001 -D0.02 -W -N -P > "$2"'
                  % (km, seconds), "sh", segy, gmt_segy], w3_dir, gmt_segy, slow_runs))
             gmt_sac = os.path.join(w3_dir, "gmt-sac.ps")
             programs.append(Program(
-                "w3_gmt_sac", "W3/gmt pssac", "GMT gmt pssac, same SAC files",
+                "w3_gmt_sac", "W3/gmt pssac", "gmt pssac, same SAC files",
                 ["/bin/sh", "-c", 'out="$1"; shift; gmt pssac "$@" -JX15c/22c -R0/%g/0/%g -Ek -M0.02 -P > "$out"'
                  % (seconds, km), "sh", gmt_sac] + sac_files, w3_dir, gmt_sac, slow_runs))
         else:
@@ -380,16 +381,18 @@ def plan(args, work):
                                        "w3_params": os.path.join(work, "w3-parameters.txt")}
 
 
-def generate(args, dirs, workloads):
+def generate(args, dirs, workloads, programs):
     for d in (dirs["w1"], dirs["w2"], dirs["growth"]):
         os.makedirs(d, exist_ok=True)
     with open(dirs["params"], "w") as f:
         f.write(W2_PARAMETERS)
     tracegen = locate(args.build_dir, "bench_w2_tracegen")
+    w2_wanted = any(p.key.startswith("w2_") for p in programs)
     for d, traces in ((dirs["w2"], workloads["w2_traces"]), (dirs["growth"], workloads["w2_growth_traces"])):
-        run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
-                    d, None, os.path.join(d, "tracegen"))
-    if dirs["w3"]:
+        if w2_wanted:
+            run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
+                        d, None, os.path.join(d, "tracegen"))
+    if dirs["w3"] and any(p.key.startswith("w3_") for p in programs):
         with open(dirs["w3_params"], "w") as f:
             f.write(W3_PARAMETERS)
         maker = os.path.join(os.path.dirname(os.path.abspath(__file__)), "e2e", "make_section_inputs.py")
@@ -567,6 +570,8 @@ def parse_arguments(argv):
                         help="small workloads, one run each: checks the documents only")
     parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
     parser.add_argument("--quiet", action="store_true", help="no progress lines")
+    parser.add_argument("--only", metavar="PREFIX",
+                        help="run only the programs whose key starts with PREFIX (e.g. w3)")
     parser.add_argument("--no-warm", action="store_true",
                         help="do not prime the page cache before each run (see bench/e2e/warm.hpp)")
     args = parser.parse_args(argv)
@@ -588,10 +593,15 @@ def main(argv):
     try:
         LAUNCHER = locate(args.build_dir, "bench_measure")
         programs, notes, workloads, dirs = plan(args, work)
+        if args.only:
+            programs = [p for p in programs if p.key.startswith(args.only)]
+            for p in programs:
+                if p.alternates_with and not any(q.key == p.alternates_with for q in programs):
+                    p.alternates_with = None
         if info["tmp_fs"] in ("tmpfs", "ramfs"):
             notes.append("the temp dir is in memory (%s), not on disk: use --tmpdir" % info["tmp_fs"])
         documents = Documents(work)
-        generate(args, dirs, workloads)
+        generate(args, dirs, workloads, programs)
         run_all(programs, documents, work, not args.quiet, 0 if args.no_warm else
                 (SMOKE_WARM_MIB if args.smoke else WARM_MIB))
         targets = judge(programs, args.smoke)
