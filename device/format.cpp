@@ -245,9 +245,9 @@ char* write_path_operands(char* out, float x, float y) {
     *out++ = ' ';
     return write_operand(out, y, 10, 3);
   }
-  return path::write_finite_path_operands(out, x, y);
+  bool clamped;
+  return path::write_finite_path_operands(out, x, y, clamped);
 }
-
 
 char* write_operand_f11_3(char* out, float value) {
   const Binary b = decompose(value);

@@ -45,8 +45,10 @@ char* write_operand_integer(char* out, std::int32_t value, int w);
 // for their constants, so callers may use either.
 char* write_operand_f11_3(char* out, float value);
 
-// The two operands of a path line: x in f11.3, a blank and y in f10.3
-// (22 characters), exactly as write_operand writes them. The hot path.
+// The two operands of a path line: x and y in f11.3 fields, clamped to
+// what the field prints, y kept one blank apart where it fills its field
+// (22 or 23 characters). The hot path. Non-finite operands are the
+// caller's to reject.
 char* write_path_operands(char* out, float x, float y);
 
 }  // namespace plume::fmt

@@ -53,7 +53,7 @@ void open_plot(int orientation, int unit, int units) {
   p00000_.orientation = orientation;
   p00001_.origin_x = p00001_.origin_y = 0.0f;
   m00000_.bbox_xmax = m00000_.bbox_ymax = 0;
-  device::take_dropped_count();
+  device::reset_document_counts();
   device::write_text(kHead[0]);
   g_atend_pending = g_bbox_atend;
   if (g_bbox_atend) {
@@ -120,11 +120,7 @@ void close_plot() {
   const int unit = p00000_.out_unit;
   const std::string path = device::document().path();
   device::close_unit(unit);
-  if (const int dropped = device::take_dropped_count(); dropped > 0) {
-    std::fprintf(stderr,
-                 "plume: %d line%s with a non-finite operand not written to unit %d (%s)\n",
-                 dropped, dropped == 1 ? "" : "s", unit, path.c_str());
-  }
+  device::report_document_counts(unit, path);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The operands of a path line ("(2f11.3,a)", the y field kept one blank
-// apart): the hot path of the whole library, inlined into the pen motion
-// writer. Byte for byte what write_operand writes for f11.3 and f10.3.
+// The operands of a path line ("(2f11.3,a)", a y field that fills its
+// place kept one blank apart): the hot path of the whole library, inlined
+// into the pen motion writer. Byte for byte what the Record writes for two
+// f11.3 fields.
 #pragma once
 
 #include <bit>
@@ -58,11 +59,14 @@ constexpr SmallIntegers kSmallIntegers = make_small_integers();
 // integer, ties to even, and leaves that integer in the low mantissa bits.
 constexpr double kRound = 6755399441055744.0;
 
-// |value| * 1000 rounded to an integer, ties to even, clamped to `widest`.
+// |value| * 1000 rounded to an integer, ties to even, clamped to `widest`;
+// `clamped` tells whether it had to be.
 // A float times 1000 is exact in double precision (24 + 10 bits of mantissa).
-inline uint64_t thousandths(float value, uint64_t widest) {
+inline uint64_t thousandths(float value, uint64_t widest, bool& clamped) {
   const double scaled = std::fabs(static_cast<double>(value)) * 1000.0;
-  if (!(scaled < static_cast<double>(widest))) return widest;
+  // A tie at widest + 0.5 rounds to the even value beyond it.
+  clamped = !(scaled < static_cast<double>(widest) + 0.5);
+  if (clamped) return widest;
   const double rounded = scaled + kRound;  // not folded: IEEE arithmetic is kept
   return static_cast<uint64_t>(rounded - kRound);
 }
@@ -77,40 +81,48 @@ inline uint64_t thousandths(float value, uint64_t widest) {
   std::memcpy(places + 7, kPointAndDecimals.text[n - integer * 1000], 4);
 }
 
-// An f<w>.3 operand (w is 11 or 10) of any finite magnitude whose seven
-// places before the decimals start at `places` (for w = 10 the first place
-// belongs to what precedes the field and may become a blank).
-inline void write_path_operand(char* places, float value, int w) {
+// An f11.3 operand of any finite magnitude, 11 characters at `field`; a
+// value beyond the field is clamped to the widest it prints (9999999.999,
+// -999999.999). Returns whether it was.
+inline bool write_path_operand(char* field, float value) {
   const bool negative = std::signbit(value);
-  const uint64_t n = thousandths(value, (w == 11 ? (negative ? 999999999ull : 9999999999ull) : (negative ? 99999999ull : 999999999ull)));
+  bool clamped;
+  const uint64_t n = thousandths(value, negative ? 999999999ull : 9999999999ull, clamped);
   const uint64_t integer = n / 1000;
   char* first;
   if (integer < 1000) {
-    std::memcpy(places, kSmallIntegers.text[0][integer], 8);
-    first = places + kSmallIntegers.text[0][integer][7];
+    std::memcpy(field, kSmallIntegers.text[0][integer], 8);
+    first = field + kSmallIntegers.text[0][integer][7];
   } else {
-    std::memset(places + 11 - w, ' ', static_cast<std::size_t>(w - 4));
-    first = places + 7;
+    std::memset(field, ' ', 7);
+    first = field + 7;
     for (uint64_t rest = integer; rest != 0; rest /= 10) *--first = static_cast<char>('0' + rest % 10);
   }
-  std::memcpy(places + 7, kPointAndDecimals.text[n - integer * 1000], 4);
+  std::memcpy(field + 7, kPointAndDecimals.text[n - integer * 1000], 4);
   if (negative) first[-1] = '-';
+  return clamped;
 }
 
-// x in f11.3, a blank and y in f10.3: 22 characters. Both finite.
-[[gnu::always_inline]] inline char* write_finite_path_operands(char* out, float x, float y) {
+// x and y in f11.3 fields, both finite: 22 characters, or 23 where y fills
+// its field (from -100000 or 1000000 on), which then keeps a blank before
+// it. `clamped` is set when an operand was beyond its field.
+[[gnu::always_inline]] inline char* write_finite_path_operands(char* out, float x, float y, bool& clamped) {
   const double sx = std::fabs(static_cast<double>(x)) * 1000.0;
   const double sy = std::fabs(static_cast<double>(y)) * 1000.0;
   // Page points below 1000 in magnitude: nearly every line of every document.
   if (sx < 999999.5 && sy < 999999.5) [[likely]] {
     write_small_operand(out, sx, std::signbit(x));
     write_small_operand(out + 11, sy, std::signbit(y));  // its first place is the separating blank
+    clamped = false;
     return out + 22;
   }
-  write_path_operand(out, x, 11);
-  write_path_operand(out + 11, y, 10);
-  out[11] = ' ';
-  return out + 22;
+  clamped = write_path_operand(out, x);
+  char field[11];
+  clamped = write_path_operand(field, y) || clamped;
+  out += 11;
+  if (field[0] != ' ') *out++ = ' ';
+  std::memcpy(out, field, 11);
+  return out + 11;
 }
 
 }  // namespace plume::fmt::path

@@ -1,5 +1,5 @@
 // The draw that nearly every pen motion is, done in place: a pen-down motion
-// inside the path's flush period, to page points below 1000 in magnitude,
+// onto a path with a current point, inside the path's flush period, to page points below 1000 in magnitude,
 // into a buffer with room for its line, with the clip window unchanged since
 // its whole-point limits were derived. Anything else is left to the general
 // pen motion writer, before a byte or a field has been changed.
@@ -21,9 +21,19 @@ namespace plume::device {
 inline constexpr std::int32_t kPathFlushAfter = 1000;
 // "(2f11.3,a)" with a three-character operator and the line feed.
 inline constexpr std::size_t kPathLine = 2 * 11 + 4;
+// The longest: a y operand that fills its field keeps a blank before it.
+inline constexpr std::size_t kLongestPathLine = kPathLine + 1;
 
 // Motions counted since the path was last restarted by a "pM" of ours.
 extern std::int32_t g_path_motions;
+
+// True while the document's path has no current point the next draw could
+// start from: at the start, after every line that strokes, fills or starts
+// a new path, and after a move that was left out (the pen is lost). The
+// next draw then writes a move first (xplot.cpp).
+extern bool g_path_needs_move;
+inline void forget_current_point() { g_path_needs_move = true; }
+inline void current_point_set() { g_path_needs_move = false; }
 
 // The clip window as whole-point limits, derived again whenever the window
 // changes. For a window within 2^23 points of the page origin, "the box edge
@@ -67,7 +77,7 @@ inline bool clip_limits_hold() {
   const double scaled_x = std::fabs(static_cast<double>(px)) * 1000.0;
   const double scaled_y = std::fabs(static_cast<double>(py)) * 1000.0;
   if (!(scaled_x < 999999.5 && scaled_y < 999999.5)) return false;  // also NaN and infinities
-  if (g_path_motions >= kPathFlushAfter) return false;
+  if (g_path_motions >= kPathFlushAfter || g_path_needs_move) return false;
   OutputUnit* out = cached_document();
   if (out == nullptr) return false;
   char* p = out->room(kPathLine);

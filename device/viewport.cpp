@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "device/document.hpp"
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "graphics/palette.hpp"
@@ -48,11 +49,15 @@ void viewport(float x1, float y1, float x2, float y2) {
   device::write_listed("grestore");
   device::write_listed("gsave");
   device::write_listed("viewpath clip");
+  // The window's corner is now the current point, not the pen: the next
+  // draw starts at the pen.
+  device::forget_current_point();
 }
 
 void newpage() {
   device::write_text("stroke");
   device::write_text("showpage");
+  device::forget_current_point();
   device::write_orientation_transform();
   device::write_text("gsave");
   graphics::write_width_line(w00001_.line_width);

@@ -17,14 +17,17 @@ namespace plume {
 namespace {
 
 constexpr std::int32_t kFlushAfter = device::kPathFlushAfter;
-constexpr std::size_t kOperatorLine = device::kPathLine;
+constexpr std::size_t kOperatorLine = device::kLongestPathLine;
 
 void write_operator_line(float px, float py, const char (&op)[5]) {
   auto& out = device::document();
   char* p = out.reserve(kOperatorLine);
-  p = fmt::path::write_finite_path_operands(p, px, py);  // y keeps a blank before it
+  bool clamped;
+  p = fmt::path::write_finite_path_operands(p, px, py, clamped);
   std::memcpy(p, op, 4);
   out.commit(p + 4);
+  if (clamped) [[unlikely]] device::count_clamped();
+  device::current_point_set();
 }
 
 using device::g_clip_limits;
@@ -99,29 +102,76 @@ const char (*operator_of(int code))[5] {
   }
 }
 
+// Codes that need a current point in the document's path: draws, and the
+// relative move.
+bool needs_current_point(int code) { return code == 2 || code == -2 || code == -3; }
+
+// The page point of the stored pen, when it is known.
+bool stored_pen_on_page(float& px, float& py) {
+  px = device::page_x(a00000_.pen_x);
+  py = device::page_y(a00000_.pen_y);
+  return std::isfinite(px) && std::isfinite(py);
+}
+
+// A pen-up move: a second one in a row strokes and restarts the path ("pM",
+// not counted).
+void write_move(float px, float py) {
+  auto& state = m00000_;
+  if (state.move_pending == 1) {
+    write_operator_line(px, py, " pM\n");
+    state.move_pending = 0;
+    device::g_path_motions = 0;
+    return;
+  }
+  write_operator_line(px, py, " pQ\n");
+  state.move_pending = 1;
+  if (++device::g_path_motions > kFlushAfter) {
+    write_operator_line(px, py, " pM\n");
+    device::g_path_motions = 0;
+  }
+}
+
 // Every motion the in-place draw leaves: moves, the other codes, the flush
-// of the path, points far out, non-finite points, a full buffer.
+// of the path, draws onto a path without a current point, points far out,
+// non-finite points, a full buffer.
 void move_pen(float x, float y, int code) {
   const float px = device::page_x(x);
   const float py = device::page_y(y);
   if (!std::isfinite(px) || !std::isfinite(py)) {
-    device::count_dropped();  // nothing written, pen and path state unchanged
+    device::count_dropped();  // nothing written
+    if (code == 3 || code == -3) {
+      // The pen is lost: the next draw must not join the point before.
+      a00000_.pen_x = x;
+      a00000_.pen_y = y;
+      device::forget_current_point();
+    }
     return;
   }
-  auto& state = m00000_;
-  if (code == 3 && state.move_pending == 1) {
-    // A second move in a row strokes and restarts the path: not counted.
-    write_operator_line(px, py, " pM\n");
-    state.move_pending = 0;
-    device::g_path_motions = 0;
+  float pen_px, pen_py;
+  const bool pen_known = stored_pen_on_page(pen_px, pen_py);
+  if (needs_current_point(code) && device::g_path_needs_move) {
+    if (!pen_known) {
+      // After a lost move the draw starts a new piece at its own point.
+      write_move(px, py);
+      a00000_.pen_x = x;
+      a00000_.pen_y = y;
+      return;
+    }
+    // The path was emptied since the last motion: the draw starts at the
+    // stored pen, as a pen change would have put it.
+    write_operator_line(pen_px, pen_py, " pQ\n");
+  }
+  if (code == 3) {
+    write_move(px, py);
   } else {
     if (const auto op = operator_of(code)) write_operator_line(px, py, *op);
-    state.move_pending = code == 3 ? 1 : 0;
+    m00000_.move_pending = 0;
     if (++device::g_path_motions > kFlushAfter) {
       write_operator_line(px, py, " pM\n");
       device::g_path_motions = 0;
     }
-    if (code == 2 || code == -2) record_segment(px, py);
+    // No segment from a lost pen (the path went on from an arc's end).
+    if ((code == 2 || code == -2) && pen_known) record_segment(px, py);
   }
   a00000_.pen_x = x;
   a00000_.pen_y = y;
@@ -131,6 +181,7 @@ void move_pen(float x, float y, int code) {
 
 namespace device {
 std::int32_t g_path_motions = 0;
+bool g_path_needs_move = true;
 ClipLimits g_clip_limits;
 }  // namespace device
 

@@ -156,11 +156,12 @@ RealRead read_real_field_in_general(std::string_view f, int implied_decimals) {
     ++i;
   }
   skip_blanks();
-  if (i == n) return {0.0f};  // a sign alone is zero (an unsigned one)
+  if (i == n) return kNotANumber;  // a sign alone: a typo, not a zero
   const char first = lower_ascii(f[i]);
   if (n - i >= 3 && (first == 'i' || first == 'n')) return read_field_inf_nan(f.substr(i), negative);
 
   Digits digits;
+  bool any_digit = false;
   bool seen_point = false;
   std::int64_t fraction_digits = 0;
   bool has_exponent = false;
@@ -168,6 +169,7 @@ RealRead read_real_field_in_general(std::string_view f, int implied_decimals) {
     const char c = f[i];
     if (is_digit(c)) {
       digits.push(c);
+      any_digit = true;
       if (seen_point) ++fraction_digits;
     } else if (c == ' ') {
       continue;
@@ -185,6 +187,9 @@ RealRead read_real_field_in_general(std::string_view f, int implied_decimals) {
       return kNotANumber;
     }
   }
+  // ".", "-.", "E5", "--1": no digit before the exponent, not a number
+  // (gfortran reads some of these as 0; a typo must not plot as a zero).
+  if (!any_digit) return kNotANumber;
 
   std::int64_t exponent = 0;
   if (has_exponent) {

@@ -5,8 +5,9 @@
 //   (already cut to the field; a record that ends early gives a shorter one).
 //   Blanks are ignored; without a decimal point the last d digits are the
 //   fraction; the exponent is E, D or Q with an optional sign, or a sign
-//   alone ("1.5-3"); an empty or all-blank field, or a sign alone, is 0;
-//   "Inf", "Infinity" and "NaN" are accepted.
+//   alone ("1.5-3"); an empty or all-blank field is 0; "Inf", "Infinity"
+//   and "NaN" are accepted. Unlike the runtime, a field with no digit
+//   before its exponent ("-", ".", "-.", "E5", "--1") is not a number.
 // - read_integer_field: an I edit descriptor on one field.
 // - read_list_real: one real value of list-directed input.
 //

@@ -160,6 +160,7 @@ void TraceReader::read_samples(int trace, std::int32_t count, std::vector<float>
       throw InputError(lines_.name() + ", line " + std::to_string(lines_.line_number() + 1) +
                        ": end of file before the sample record" + of_trace(trace) + " " + which);
     }
+    if (remaining == total) first_sample_line_ = lines_.line_number();
     FieldCursor fields(record);
     for (std::int32_t k = 0; k < here; ++k) {
       const auto field = fields.next(kSampleWidth);

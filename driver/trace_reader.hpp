@@ -61,6 +61,8 @@ class TraceReader {
   // at least one record (a count of 0 or less reads one and ignores it).
   // `samples` grows with the records actually read.
   void read_samples(int trace, std::int32_t count, std::vector<float>& samples);
+  // The line of the first sample record read by read_samples.
+  long first_sample_line() const { return first_sample_line_; }
 
   const LineReader& lines() const { return lines_; }
 
@@ -68,6 +70,7 @@ class TraceReader {
   std::string_view next_record(std::string_view what, std::size_t keep);
 
   LineReader& lines_;
+  long first_sample_line_ = 0;
 };
 
 }  // namespace traceplot

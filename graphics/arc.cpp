@@ -1,6 +1,8 @@
 // Arcs and circles in the output path, and fills of the current path.
+#include <algorithm>
 #include <cmath>
 
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "graphics/palette.hpp"
@@ -12,20 +14,66 @@ namespace {
 
 constexpr int kFill = 1;
 
-// PostScript interpreters build arcs in device space and stop with a
-// limitcheck when an arc reaches 2^23 device units (a million points at
-// 600 dpi). An arc that reaches that far lies far off any page.
-constexpr double kArcReach = 1.0e6;
+// Ghostscript builds arcs in device space in fixed point and stops with a
+// limitcheck once a point of the arc lies 2^23 device pixels from the
+// device origin: 8388608 points at 72 dpi, 2013265 at 300, 1006632 at 600,
+// 503316 at 1200 (measured with Ghostscript 10; the page height adds to
+// the distance below the page). An arc is kept while every point of it lies
+// within this many points of the page origin, which renders at 1200 dpi on
+// pages up to about 37 inches high.
+constexpr double kArcReach = 500000.0;
 
-bool within_reach(float px, float py, float pr) {
-  const double r = std::fabs(static_cast<double>(pr));
-  return std::fabs(static_cast<double>(px)) + r < kArcReach && std::fabs(static_cast<double>(py)) + r < kArcReach;
+struct Range {
+  double lo = 1.0, hi = -1.0;
+  void take(double v) {
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+};
+
+// Whether every point of the arc PostScript draws lies within reach: from
+// the start angle counter-clockwise to the end angle, which is raised by
+// whole turns until it is not below the start. A negative radius puts
+// each point on the other side of the centre. Ghostscript splits an arc at
+// the quarter turns, so its curve control points stay within the box of
+// the arc itself.
+bool within_reach(double cx, double cy, double r, double start, double end) {
+  if (r < 0.0) {
+    r = -r;
+    start += 180.0;
+    end += 180.0;
+  }
+  double sweep = end - start;
+  if (sweep < 0.0) sweep += 360.0 * std::ceil(-sweep / 360.0);
+  Range cosines, sines;
+  if (!(sweep < 360.0)) {
+    cosines = sines = {-1.0, 1.0};
+  } else {
+    constexpr double kDegree = 3.14159265358979323846 / 180.0;
+    double from = std::fmod(start, 360.0);
+    if (from < 0.0) from += 360.0;
+    const double to = from + sweep;
+    for (const double a : {from, to}) {
+      cosines.take(std::cos(a * kDegree));
+      sines.take(std::sin(a * kDegree));
+    }
+    // The quarter turns the arc passes: the extremes of cosine and sine.
+    constexpr double kQuarterCos[] = {1.0, 0.0, -1.0, 0.0}, kQuarterSin[] = {0.0, 1.0, 0.0, -1.0};
+    for (auto q = static_cast<int>(std::ceil(from / 90.0)); q * 90.0 <= to; ++q) {
+      cosines.take(kQuarterCos[q % 4]);
+      sines.take(kQuarterSin[q % 4]);
+    }
+  }
+  const auto near = [](double v) { return std::fabs(v) < kArcReach; };
+  return near(cx + r * cosines.lo) && near(cx + r * cosines.hi) && near(cy + r * sines.lo) &&
+         near(cy + r * sines.hi);
 }
 
-// Starts a path of its own and puts the arc in it. An arc with a
-// non-finite operand, or one reaching beyond what interpreters can build, is
-// dropped whole, "stroke newpath" included, so the pending path and its
-// current point survive; returns whether it was written.
+// Starts a path of its own and puts the arc in it; its end becomes the
+// current point. An arc with a non-finite operand, or one reaching beyond
+// what interpreters build, is dropped whole, "stroke newpath" included, so
+// the pending path and its current point survive; returns whether it was
+// written.
 bool write_arc(float x, float y, float radius, float start_angle, float end_angle) {
   const float px = device::page_x(x);
   const float py = device::page_y(y);
@@ -33,12 +81,17 @@ bool write_arc(float x, float y, float radius, float start_angle, float end_angl
   device::Record r;
   r.real(px, 11, 3).real(py, 11, 3).real(pr, 11, 3);
   r.real(start_angle, 11, 3).real(end_angle, 11, 3).text(" arc");
-  if (!r.finite() || !within_reach(px, py, pr)) {
+  if (!r.finite()) {
     device::count_dropped();
+    return false;
+  }
+  if (!within_reach(px, py, pr, start_angle, end_angle)) {
+    device::count_unreachable_arc();
     return false;
   }
   device::write_text("stroke newpath");
   r.write();
+  device::current_point_set();
   return true;
 }
 
@@ -61,12 +114,14 @@ void xcircle(float x, float y, float radius, int fill) {
     fillup();
   } else {
     device::write_text("stroke");
+    device::forget_current_point();
   }
 }
 
 void fillup() {
   device::write_text("gsave stroke grestore");
   device::write_text("fill");
+  device::forget_current_point();
 }
 
 void xfillup(int color_index, int tone) {
@@ -83,6 +138,7 @@ void xfillup(int color_index, int tone) {
   const auto& c = graphics::kPalette[k];
   graphics::write_rgb_line(c.red * a, c.green * a, c.blue * a);
   device::write_text("fill");
+  device::forget_current_point();
   l00001_.color_index = color(entry_color);
   l00001_.tone = entry_tone;
 }

@@ -1,6 +1,7 @@
 // Dash patterns for all later stroked lines.
 #include <string_view>
 
+#include "device/pen_draw.hpp"
 #include "device/record.hpp"
 #include "graphics/palette.hpp"
 #include "plume/plume.h"
@@ -31,6 +32,7 @@ std::string_view pattern_line(int n) {
 
 void dashln(int pattern) {
   device::write_text(" stroke");
+  device::forget_current_point();
   if (const auto line = pattern_line(pattern); !line.empty()) device::write_text(line);
   graphics::write_pen_position_line();
 }

@@ -17,7 +17,9 @@ inline constexpr Rgb kPalette[8] = {
 
 // "(3f5.2,a)": the three components and " setrgbcolor".
 void write_rgb_line(float red, float green, float blue);
-// "(2f11.3,a)": the stored pen position in points and " pM".
+// "(2f11.3,a)": the stored pen position in points and " pM", which gives
+// the path its current point there; nothing when the pen was lost (a move
+// to a non-finite point), and the path is then left without one.
 void write_pen_position_line();
 // "(1x,f5.2,a)": the width and " setlinewidth".
 void write_width_line(float width);

@@ -1,4 +1,7 @@
 // Line widths, indexed colours, tones and RGB colours.
+#include <cmath>
+
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "graphics/palette.hpp"
@@ -23,8 +26,13 @@ void write_rgb_line(float red, float green, float blue) {
 void write_pen_position_line() {
   const float px = a00000_.pen_x * a00000_.units_scale + p00001_.origin_x;
   const float py = a00000_.pen_y * a00000_.units_scale + p00001_.origin_y;
+  if (!std::isfinite(px) || !std::isfinite(py)) {
+    device::forget_current_point();
+    return;
+  }
   device::Record r;
   r.real(px, 11, 3).real(py, 11, 3).text(" pM").write();
+  device::current_point_set();
 }
 
 void write_width_line(float width) {
@@ -35,6 +43,7 @@ void write_width_line(float width) {
 
 void rgbcolor(float red, float green, float blue) {
   device::write_text(" stroke ");
+  device::forget_current_point();
   graphics::write_rgb_line(red, green, blue);
 }
 
@@ -51,6 +60,7 @@ int color(int color_index) {
 void pen(int pen_number, int tone) {
   if (pen_number >= 0) {
     device::write_text(" stroke ");
+    device::forget_current_point();
     float width = pen_number == 0 ? 0.0f : 0.2f * static_cast<float>(pen_number) + 0.1f;
     if (p00000_.unit_system > 0) width = width * 0.667f;
     w00001_.line_width = width;

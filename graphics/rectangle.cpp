@@ -2,6 +2,7 @@
 // drawn with pen motions and optionally filled.
 #include <string_view>
 
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "plume/plume.h"
@@ -20,8 +21,13 @@ void write_rectangle(float x, float y, float width, float height, std::string_vi
   device::Record r;
   r.real(device::page_x(x), 11, 3).real(device::page_y(y), 11, 3);
   r.real(width * scale, 11, 3).real(height * scale, 11, 3).text(op);
-  if (r.finite()) device::write_text("stroke newpath");
+  if (!r.finite()) {
+    device::count_dropped();
+    return;
+  }
+  device::write_text("stroke newpath");
   r.write();
+  device::forget_current_point();
 }
 
 }  // namespace

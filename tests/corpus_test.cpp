@@ -449,7 +449,13 @@ void check_run(const Outcome& o, const Expectation& e) {
     EXPECT_TRUE(line.starts_with("traceplot: ") || line.starts_with("plume: ")) << "stray output: " << line;
     reports += line.starts_with("traceplot: ");
   }
-  EXPECT_EQ(reports, o.status == 2 ? 1 : 0) << "a bad input is reported once:\n" << o.err;
+  // A bad input is reported once; so is the first sample whose point is
+  // not finite in a document that is not whole (status 1).
+  if (o.status == 2) {
+    EXPECT_EQ(reports, 1) << "a bad input is reported once:\n" << o.err;
+  } else {
+    EXPECT_LE(reports, o.status == 1 ? 1 : 0) << o.err;
+  }
   for (const auto& m : e.messages) {
     EXPECT_NE(o.err.find(m), std::string::npos) << "missing: " << m << "\nin:\n" << o.err;
   }

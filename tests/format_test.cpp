@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "device/format.hpp"
+#include "device/record.hpp"
 #include "support/random.hpp"
 
 namespace {
@@ -223,8 +224,8 @@ TEST(Format, OperandWritersAgreeOnEveryBitPattern) {
 
 }  // namespace
 
-// The inlined writer of path lines must be byte for byte the operand writer
-// of an f11.3 field, a blank and an f10.3 field.
+// The inlined writer of path lines must be byte for byte the record of two
+// f11.3 operands (tested against the gfortran runtime in format_oracle_test).
 TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
   plume::testing::XorShift random(0x9e3779b97f4a7c15ull);
   const auto next_bits = [&random] { return static_cast<std::uint32_t>(random.next()); };
@@ -237,13 +238,11 @@ TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
     if (i % 3 == 0) x = static_cast<float>(static_cast<int>(next_bits() % 4000000u) - 2000000) / 1000.0f;
     if (!std::isfinite(x)) x = 1.5f;
     if (!std::isfinite(y)) y = -2.5f;
-    char expected[64], actual[64];
-    char* e = plume::fmt::write_operand(expected, x, 11, 3);
-    *e++ = ' ';
-    e = plume::fmt::write_operand(e, y, 10, 3);
+    plume::device::Record expected;
+    expected.real(x, 11, 3).real(y, 11, 3);
+    char actual[64];
     char* a = plume::fmt::write_path_operands(actual, x, y);
-    ASSERT_EQ(std::string_view(actual, static_cast<std::size_t>(a - actual)),
-              std::string_view(expected, static_cast<std::size_t>(e - expected)))
+    ASSERT_EQ(std::string_view(actual, static_cast<std::size_t>(a - actual)), expected.view())
         << "x bits " << std::bit_cast<std::uint32_t>(x) << " y bits " << std::bit_cast<std::uint32_t>(y);
   }
 }
@@ -253,11 +252,9 @@ TEST(Format, PathLineWriterAgreesWithTheOperandWriters) {
 // route ends (999.9995, rounding up to 1000.000).
 TEST(Format, PathLineWriterShortRouteAgreesAcrossItsRange) {
   const auto line_of = [](float x, float y) {
-    char text[64];
-    char* e = plume::fmt::write_operand(text, x, 11, 3);
-    *e++ = ' ';
-    e = plume::fmt::write_operand(e, y, 10, 3);
-    return std::string(text, static_cast<std::size_t>(e - text));
+    plume::device::Record r;
+    r.real(x, 11, 3).real(y, 11, 3);
+    return std::string(r.view());
   };
   const auto path_line_of = [](float x, float y) {
     char text[64];

@@ -145,13 +145,13 @@ TEST(FuzzCorpus, TraceSeedOfTheWorkedExampleReadsThrough) {
 namespace findings {
 
 // A pen-down motion right after a call that leaves the PostScript path
-// without a current point is written as a plain "lineto", which Ghostscript
+// without a current point was written as a plain "lineto", which Ghostscript
 // rejects ("/nocurrentpoint in --lineto--"), losing the rest of the page.
 // Calls that leave no current point: the open itself (its last line is the
 // colour line, after a stroke), color, rgbcolor, rectangle, xrectangle,
-// xcircle, filled xarc and xrect, fillup, xfillup and newpage. The soup and
-// text harnesses move the pen up first, as documented usage requires.
-TEST(FuzzFindings, DISABLED_DrawingRightAfterAColourChangeRenders) {
+// xcircle, filled xarc and xrect, fillup, xfillup and newpage. Such a draw
+// now starts with a move to the stored pen position.
+TEST(FuzzFindings, DrawingRightAfterAColourChangeRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;
   plume::testing::draw_document(
@@ -166,7 +166,7 @@ TEST(FuzzFindings, DISABLED_DrawingRightAfterAColourChangeRenders) {
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &output)) << output;
 }
 
-TEST(FuzzFindings, DISABLED_DrawingFromThePenPositionRightAfterTheOpenRenders) {
+TEST(FuzzFindings, DrawingFromThePenPositionRightAfterTheOpenRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;
   plume::testing::draw_document([] { plume::plot(3.0f, 3.0f, 2); }, 1, 0, &path);
@@ -174,7 +174,7 @@ TEST(FuzzFindings, DISABLED_DrawingFromThePenPositionRightAfterTheOpenRenders) {
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &output)) << output;
 }
 
-TEST(FuzzFindings, DISABLED_DashedSegmentAfterAFillRenders) {
+TEST(FuzzFindings, DashedSegmentAfterAFillRenders) {
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string path;
   plume::testing::draw_document(
@@ -182,6 +182,24 @@ TEST(FuzzFindings, DISABLED_DashedSegmentAfterAFillRenders) {
         plume::plot(1.0f, 1.0f, 3);
         plume::xcircle(2.0f, 2.0f, 0.5f, 1);
         plume::dashp(4.0f, 1.0f, 0.2f);
+      },
+      1, 0, &path);
+  std::string output;
+  EXPECT_TRUE(plume::testing::renders_cleanly(path, &output)) << output;
+}
+
+// Found by the random call test (tests/fuzz/random_calls.sh): hexstr wrote
+// its "show" whatever the path held, so right after a colour change, a fill
+// or a new page Ghostscript stopped with "/nocurrentpoint in --show--". The
+// character now starts at the pen, as a draw does.
+TEST(FuzzFindings, HexstrRightAfterAColourChangeRenders) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  std::string path;
+  plume::testing::draw_document(
+      [] {
+        plume::xsymbol(1.0f, 1.0f, 0.5f, "ab", 0.0f, 2, 12);
+        plume::color(2);
+        plume::hexstr(0x30, 0x42);
       },
       1, 0, &path);
   std::string output;

@@ -95,8 +95,8 @@ TEST(Color, RgbIsWrittenUnchangedAndClampedOnlyAtTheField) {
         plume::rgbcolor(-0.5f, -0.25f, 12.0f);  // full fields keep a blank between them
       },
       1, 0, &path));
-  EXPECT_EQ(body, (Lines{" stroke ", " 0.50 0.25 1.00 setrgbcolor", " stroke ", "-9.99 9.99 0.00 setrgbcolor",
-                         " stroke ", "-0.50 -.25 9.99 setrgbcolor"}));
+  EXPECT_EQ(body, (Lines{" stroke ", " 0.50 0.25 1.00 setrgbcolor", " stroke ", "-9.99 99.99 0.00 setrgbcolor",
+                         " stroke ", "-0.50 -0.25 12.00 setrgbcolor"}));
   EXPECT_EQ(l00001_.color_index, 0);
   PLUME_REQUIRE_GHOSTSCRIPT();
   EXPECT_TRUE(plume::testing::renders_cleanly(path));

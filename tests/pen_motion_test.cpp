@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -142,6 +145,8 @@ TEST(PenMotion, SegmentAtNegativePageCoordinatesLeavesTheBoxUnset) {
 
 TEST(PenMotion, OperandsBeyondTheFieldAreClampedAndStaySeparate) {
   std::string path;
+  const int clamped_before = plume::clamped_lines();
+  testing::internal::CaptureStderr();
   const auto doc = draw_document(
       [] {
         plume::plot(1.0e6f, -1.0e6f, 3);    // page 2e7, -2e7: beyond both fields
@@ -150,8 +155,13 @@ TEST(PenMotion, OperandsBeyondTheFieldAreClampedAndStaySeparate) {
         plume::plot(1.0f, -2.0f, 2);
       },
       1, 2, &path);
-  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999 -99999.999 pQ", "-999999.999 -99999.999 pL",
-                                    "1200000.000 999999.999 pL", "     20.000    -40.000 pL"}));
+  const auto err = testing::internal::GetCapturedStderr();
+  // A y that fills its field keeps one blank before it and its full value;
+  // only values beyond the field are clamped, and those lines are counted.
+  EXPECT_EQ(body_lines(doc), (Lines{"9999999.999 -999999.999 pQ", "-999999.999 -100000.000 pL",
+                                    "1200000.000 1200000.000 pL", "     20.000    -40.000 pL"}));
+  EXPECT_EQ(plume::clamped_lines() - clamped_before, 2);
+  EXPECT_NE(err.find("2 lines with an operand beyond its field written clamped to unit"), std::string::npos) << err;
   PLUME_REQUIRE_GHOSTSCRIPT();
   std::string gs;
   EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs)) << gs;
@@ -170,6 +180,108 @@ TEST(PenMotion, NonFiniteMotionIsDroppedAndReported) {
   const auto err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(body_lines(doc), (Lines{"     28.346     28.346 pQ", "     56.693     28.346 pM"}));
   EXPECT_NE(err.find("2 lines with a non-finite operand"), std::string::npos) << err;
+}
+
+// A draw that arrives while the path has no current point (after every
+// line that strokes, fills or starts a new path) starts with a move to the
+// stored pen position, so no document stops at "/nocurrentpoint".
+TEST(PenMotion, DrawOntoAPathWithoutCurrentPointStartsAtThePen) {
+  struct Case {
+    const char* name;
+    std::function<void()> empties;
+  };
+  const std::vector<Case> cases = {
+      {"color", [] { plume::color(4); }},
+      {"rgbcolor", [] { plume::rgbcolor(0.1f, 0.2f, 0.3f); }},
+      {"rectangle", [] { plume::rectangle(3.0f, 3.0f, 1.0f, 1.0f); }},
+      {"xrectangle", [] { plume::xrectangle(3.0f, 3.0f, 1.0f, 1.0f, 1); }},
+      {"xcircle", [] { plume::xcircle(3.0f, 3.0f, 1.0f, 0); }},
+      {"filled xcircle", [] { plume::xcircle(3.0f, 3.0f, 1.0f, 1); }},
+      {"filled xarc", [] { plume::xarc(3.0f, 3.0f, 1.0f, 0.0f, 90.0f, 1); }},
+      {"fillup", [] { plume::fillup(); }},
+      {"xfillup", [] { plume::xfillup(2, 3); }},
+      {"viewport", [] { plume::viewport(0.0f, 0.0f, 10.0f, 10.0f); }},
+  };
+  for (const auto& c : cases) {
+    std::string path;
+    const auto body = body_lines(draw_document(
+        [&] {
+          plume::plot(1.0f, 1.0f, 3);
+          plume::plot(2.0f, 1.0f, 2);
+          c.empties();
+          plume::plot(2.0f, 3.0f, 2);
+          plume::plot(1.0f, 3.0f, 2);
+        },
+        1, 0, &path));
+    ASSERT_GE(body.size(), 3u) << c.name;
+    EXPECT_EQ(body[body.size() - 3], "     56.693     28.346 pQ") << c.name;
+    EXPECT_EQ(body[body.size() - 2], "     56.693     85.039 pL") << c.name;
+    EXPECT_EQ(body.back(), "     28.346     85.039 pL") << c.name;
+    if (!plume::testing::ghostscript().empty()) {
+      std::string gs;
+      EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs)) << c.name << ": " << gs;
+    }
+  }
+  // Right after the open, and after a new page: from the stored pen.
+  draw_document([] { plume::plot(2.0f, 1.0f, 3); });  // the pen stays there for the next plot
+  const auto first = body_lines(draw_document([] {
+    plume::plot(2.0f, 2.0f, 2);
+    plume::newpage();
+    plume::plot(3.0f, 2.0f, 2);
+  }));
+  EXPECT_EQ(first, (Lines{"     56.693     28.346 pQ", "     56.693     56.693 pL", "stroke", "showpage",
+                          "5 5 translate ", "gsave", "  0.30 setlinewidth", "     56.693     56.693 pQ",
+                          "     85.039     56.693 pL"}));
+}
+
+// Documents that rendered before keep every byte: a move after the emptying
+// call, a pen or dash change (their " pM" gives the path its point), an arc
+// (drawing goes on from its end) and PostScript text (from where "show" ends).
+TEST(PenMotion, DrawsThatHadACurrentPointGainNoMove) {
+  const auto body = body_lines(draw_document([] {
+    plume::plot(1.0f, 1.0f, 3);
+    plume::color(4);
+    plume::plot(1.0f, 1.0f, 3);
+    plume::plot(2.0f, 1.0f, 2);
+    plume::newpen(2);
+    plume::plot(2.0f, 2.0f, 2);
+    plume::dashln(1);
+    plume::plot(1.0f, 2.0f, 2);
+    plume::arc(1.0f, 1.0f, 1.0f, 90.0f, 180.0f);
+    plume::plot(1.0f, 1.0f, 2);
+    plume::xsymbol(1.0f, 1.0f, 0.5f, "ab", 0.0f, 2, 1);
+    plume::plot(3.0f, 3.0f, 2);
+  }));
+  EXPECT_EQ(std::count_if(body.begin(), body.end(), [](const std::string& l) { return l.ends_with(" pQ"); }), 2);
+  EXPECT_EQ(body.back(), "     85.039     85.039 pL");
+}
+
+// A move to a non-finite point is left out and loses the pen: the next
+// finite draw starts a new piece at its own point instead of bridging from
+// the point before, and the box takes no segment from the lost position.
+TEST(PenMotion, DroppedMoveLosesThePen) {
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  std::string path;
+  const auto doc = draw_document(
+      [] {
+        plume::plot(kNaN, 1.0f, 3);  // at the very start of the document
+        plume::plot(3.0f, 3.0f, 2);
+        plume::plot(4.0f, 3.0f, 2);
+        EXPECT_EQ(m00000_.bbox_xmin, 85);
+        EXPECT_EQ(m00000_.bbox_ymin, 85);
+        plume::plot(1.0f, std::numeric_limits<float>::infinity(), 3);
+        plume::pen(2, -1);  // the lost pen has no position line
+        plume::plot(10.0f, 10.0f, 2);
+        plume::plot(11.0f, 10.0f, 2);
+      },
+      1, 0, &path);
+  const auto body = body_lines(doc);
+  EXPECT_EQ(body, (Lines{"     85.039     85.039 pQ", "    113.386     85.039 pL", " stroke ", "  0.50 setlinewidth",
+                         "    283.465    283.465 pQ", "    311.811    283.465 pL"}));
+  EXPECT_EQ(split_lines(doc).back(), "%%BoundingBox:   85   85  311  283");
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  std::string gs;
+  EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs)) << gs;
 }
 
 TEST(PenMotion, NegativeCodeShiftsTheOriginFirst) {

@@ -291,6 +291,49 @@ TEST(NonFinite, ShapesWithANonFiniteOperandAreDroppedWhole) {
 }  // namespace
 
 // The Fortran-callable face forwards its arguments by reference.
+// Ghostscript builds arcs in 2^23 device pixels: an arc is kept while every
+// point of it lies within 500000 points of the page origin, where it renders
+// at 72, 300, 600 and 1200 dpi; beyond, it is dropped and reported as such.
+TEST(Arc, ArcsAreKeptWhereGhostscriptRendersThem) {
+  testing::internal::CaptureStderr();
+  std::string path;
+  const int dropped_before = plume::dropped_lines();
+  // Unit system 2: one user unit is 20 points, and every value is exact.
+  const auto body = body_lines(draw_document(
+      [] {
+        plume::arc(30000.0f, 15.0f, 29990.0f, 170.0f, 190.0f);  // passes the page, reaches 104155
+        plume::circle(0.0f, 0.0f, 24950.0f);
+        plume::arc(-24999.5f, 0.0f, 0.5f, 0.0f, 90.0f);  // its left end lies within reach
+        plume::arc(30000.0f, 15.0f, 29990.0f, 90.0f, 270.0f);  // its top reaches 600100
+        plume::arc(0.0f, 0.0f, -24950.0f, 0.0f, 10.0f);  // a negative radius: drawn at 180 to 190 degrees
+        plume::arc(0.0f, -24750.0f, 500.0f, 180.0f, 360.0f);  // its bottom reaches 505000
+      },
+      1, 2, &path));
+  const auto err = testing::internal::GetCapturedStderr();
+  const Lines arcs = [&] {
+    Lines a;
+    for (const auto& l : body) {
+      if (l.ends_with(" arc")) a.push_back(l);
+    }
+    return a;
+  }();
+  EXPECT_EQ(arcs, (Lines{" 600000.000    300.000 599800.000    170.000    190.000 arc",
+                         "      0.000      0.000 499000.000      0.000    360.000 arc",
+                         "-499990.000      0.000     10.000      0.000     90.000 arc",
+                         "      0.000      0.000 -499000.000      0.000     10.000 arc"}))
+      << (arcs.size() == 4 ? "" : body.back());
+  EXPECT_EQ(plume::dropped_lines() - dropped_before, 2);
+  EXPECT_NE(err.find("2 arcs reaching beyond what PostScript interpreters build not written to unit"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(err.find("non-finite"), std::string::npos) << err;
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  for (const int dpi : {72, 300, 600, 1200}) {
+    std::string gs;
+    EXPECT_TRUE(plume::testing::renders_cleanly(path, &gs, dpi)) << dpi << " dpi: " << gs;
+  }
+}
+
 TEST(FortranFace, ShapeWrappersForward) {
   const auto lines = body_of([] {
     const float x = 1.0f, y = 1.0f, r = 0.5f, a1 = 0.0f, a2 = 90.0f, w = 1.0f;

@@ -95,14 +95,25 @@ TEST(RealField, ExponentsWithLetterOrSignAlone) {
   EXPECT_EQ(status("1.5e   "), ReadStatus::not_a_number);
 }
 
-TEST(RealField, EmptyBlankAndSignOnlyFieldsAreZero) {
-  for (const char* f : {"", "            ", "-", "  +  ", "   -"}) {
+TEST(RealField, EmptyAndBlankFieldsAreZero) {
+  for (const char* f : {"", "            ", " "}) {
     const auto r = read_real_field(f, 7);
     EXPECT_EQ(r.status, ReadStatus::ok) << f;
     EXPECT_EQ(bits(r.value), 0u) << f;  // +0.0
   }
   EXPECT_EQ(bits(real("-0.0", 7)), 0x80000000u);
-  EXPECT_EQ(real("E5", 7), 0.0f);  // an exponent without digits before it
+  EXPECT_EQ(bits(real("- 0", 7)), 0x80000000u);
+  EXPECT_EQ(real(".5", 7), 0.5f);
+  EXPECT_EQ(real("5.", 7), 5.0f);
+}
+
+// A typo must not plot as a silent zero: a field with no digit before its
+// exponent is not a number, where the runtime reads some of them as 0.
+TEST(RealField, FieldsWithoutDigitsAreNotNumbers) {
+  for (const char* f : {"-", "+", "  +  ", "   -", ".", "-.", "+.", " . ", "E5", "e5", "d3", ".e5", "+.e5",
+                        "--1", "+-1", "-+1", "- -1", "-E5", "E", "-e+5"}) {
+    EXPECT_EQ(status(f), ReadStatus::not_a_number) << traceplot::quoted(f);
+  }
 }
 
 TEST(RealField, WhatIsNotANumber) {

@@ -316,6 +316,73 @@ TEST(Traceplot, BadFieldStopsWithTheDocumentDrawnSoFar) {
       document({"     56.693    141.732 pQ", "     70.866    155.906 pL", "     85.039    127.559 pL"}, ""));
 }
 
+// A typo must not plot as a silent zero: a real field with no digits is
+// reported with its place in every kind of real field; a blank field is 0.
+TEST(Traceplot, RealFieldsWithoutDigitsAreErrors) {
+  for (const std::string bad : {"-", "+", ".", "-.", "E5", "--1", "+-1"}) {
+    struct Case {
+      std::string file;
+      std::string where;
+    };
+    const std::vector<Case> cases = {
+        {TraceFile(bad, "1").trace("10.0", {"1.0"}).text(), "line 1, columns 1-12 (sample interval)"},
+        {TraceFile("0.5", "1").trace(bad, {"1.0"}).text(), "line 3, columns 1-12 (position of trace 1)"},
+        {TraceFile("0.5", "1").trace("10.0", {"1.0"}, bad).text(), "line 5, columns 1-15 (amplitude of trace 1)"},
+        {TraceFile("0.5", "1").trace("10.0", {"1.0", "2.0", bad}).text(),
+         "line 6, columns 25-36 (sample 3 of trace 1)"},
+    };
+    for (const auto& c : cases) {
+      const ProgramRun run = run_traceplot(kWorkedInput, c.file);
+      EXPECT_EQ(run.status, 2) << bad << " at " << c.where;
+      EXPECT_EQ(run.err, "traceplot: fort.10, " + c.where + ": not a number: \"" + bad + "\"\n");
+    }
+  }
+  // Blank fields still read 0.
+  const ProgramRun blank = run_traceplot(kWorkedInput, TraceFile("0.5", "1").trace("10.0", {"1.0", " ", "1.0"}).text());
+  EXPECT_EQ(blank.status, 0) << blank.err;
+  EXPECT_EQ(motions(blank)[1], "     70.866    141.732 pL");
+}
+
+// A sample whose point overflows: the motion is left out, the first such
+// sample is named, the exit status is 1, and the document renders. At the
+// start of a trace the lost move must not join the next point to anything:
+// the trace starts afresh at its next point, and the box does not reach 0 0.
+TEST(Traceplot, NonFinitePointsAreNamedAndLoseThePen) {
+  const std::string file =
+      TraceFile("0.5", "1").trace("10.0", {"1.0e38", "1.0", "2.0", "1.0", "1.0", "1.0", "1.0", "3.0e38"}).text();
+  const ProgramRun run = run_traceplot("5.0\n10\n1.0\n0.1\n", file);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("plume: 2 lines with a non-finite operand not written to unit 8 (fort.8)"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("traceplot: fort.10, line 6, field 1 (sample 1 of trace 1): its point (2, inf) is not "
+                         "finite on the page; 2 motions left out of the plot"),
+            std::string::npos)
+      << run.err;
+  const auto m = motions(run);
+  ASSERT_GE(m.size(), 2u);
+  EXPECT_EQ(m[0], "     70.866    425.197 pQ");
+  EXPECT_EQ(run.lines().back(), "%%BoundingBox:   70  425  141  708");
+  expect_renders(run);
+}
+
+// Far samples keep their exact value where the field holds it; beyond it
+// they are clamped, reported, and the run is not a success.
+TEST(Traceplot, ClampedOperandsAreReportedAndFail) {
+  const std::string file = TraceFile("0.5", "1").trace("10.0", {"-10.0", "1.0"}).text();
+  const ProgramRun near = run_traceplot("5.0\n1000\n1.0\n0.1\n", file);
+  EXPECT_EQ(near.status, 0) << near.err;
+  const auto lines = near.lines();
+  ASSERT_GE(lines.size(), 5u);
+  // The y field of the move is full: one blank keeps it apart, exact.
+  EXPECT_EQ(lines[lines.size() - 5], "     56.693 -283322.844 pQ");
+  EXPECT_EQ(lines[lines.size() - 4], "     70.866  28488.189 pL");
+  const ProgramRun far = run_traceplot("5.0\n1e6\n1.0\n0.1\n", file);
+  EXPECT_EQ(far.status, 1);
+  EXPECT_EQ(far.err, "plume: 2 lines with an operand beyond its field written clamped to unit 8 (fort.8)\n");
+  expect_renders(far);
+}
+
 TEST(Traceplot, TraceFileEndingWithinATraceKeepsTheTracesBefore) {
   std::string file =
       TraceFile("0.5", "2").trace("10.0", {"0.0", "1.0", "-1.0"}).header("20.0", "12", "2.0").text();

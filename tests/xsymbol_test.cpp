@@ -240,11 +240,12 @@ TEST(Hexchar, DigitsCapitalsStarAndUnchanged) {
 
 TEST(Hexstr, WritesFourDigitsAlways) {
   const auto lines = body_lines(draw_document([] {
+    plume::plot(1.0f, 2.0f, 3);  // a current point to show at
     plume::hexstr(0, 127);
     plume::hexstr(48, 33);
     plume::hexstr(-1, 300);  // outside 0 .. 127: the low byte of each
   }));
-  EXPECT_EQ(lines, (Lines{" <007F> show", " <3021> show", " <FF2C> show"}));
+  EXPECT_EQ(lines, (Lines{"     28.346     56.693 pQ", " <007F> show", " <3021> show", " <FF2C> show"}));
 }
 
 }  // namespace

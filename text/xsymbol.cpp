@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
 #include "plume/plume.h"
@@ -128,6 +129,16 @@ void hexstr(int i, int j) {
   // are written, so the hexadecimal string always holds four hex digits.
   i &= 0xFF;
   j &= 0xFF;
+  // "show" needs a current point: after a line that emptied the path the
+  // character starts at the pen, as a draw would; with the pen lost (not
+  // on a finite page point) nothing can be shown and the line is dropped.
+  if (device::g_path_needs_move) {
+    xplot(a00000_.pen_x, a00000_.pen_y, 3);
+    if (device::g_path_needs_move) {
+      device::count_dropped();
+      return;
+    }
+  }
   const char line[] = {' ', '<', hexchar(i / 16), hexchar(i % 16), hexchar(j / 16), hexchar(j % 16), '>'};
   device::Record r;
   r.text(std::string_view(line, sizeof line)).text(" show").write();

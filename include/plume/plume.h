@@ -101,8 +101,12 @@ int32_t plume_connect_unit(int32_t unit, const char* path);
 void connect_unit_(const int32_t* unit, const char* path, size_t path_len);
 /* Number of output failures (unwritable file, full disk) reported so far. */
 int32_t plume_write_failures(void);
-/* Number of lines left out of documents because an operand was not finite. */
+/* Number of lines left out of documents because an operand was not finite,
+ * or an arc reached beyond what interpreters build. */
 int32_t plume_dropped_lines(void);
+/* Number of lines written with an operand clamped to the widest value its
+ * field prints. */
+int32_t plume_clamped_lines(void);
 
 #ifdef __cplusplus
 }

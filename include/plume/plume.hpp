@@ -107,7 +107,11 @@ bool connect_unit(int unit, std::string_view path);
 // Number of output failures reported so far (unwritable file, full disk).
 int write_failures();
 // Number of lines left out of documents so far because an operand was not
-// finite (each close reports its own on standard error).
+// finite, or an arc reached beyond what interpreters build (each close
+// reports its own on standard error).
 int dropped_lines();
+// Number of lines written so far with an operand clamped to the widest value
+// its field prints (each close reports its own on standard error).
+int clamped_lines();
 
 }  // namespace plume

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "device/format.hpp"
+#include "device/record.hpp"
 
 extern "C" {
 void plume_oracle_write_reals(const float* values, int n, int w, int d, char* text, int capacity, int* length);
@@ -312,7 +313,6 @@ TEST(FormatOracle, F11_3OperandsMatchGfortranOrClamp) {
 }
 
 TEST(FormatOracle, F10_3OperandsMatchGfortranOrClamp) {
-  // The y operand of a pen motion line: one blank, then an f10.3 field.
   const auto values = finite_only(real_sample(10, 3, hot_samples(), 10));
   compare_operand(values, 10, 3, "999999.999", "-99999.999");
 }
@@ -335,6 +335,65 @@ TEST(FormatOracle, I5MatchesGfortran) {
 TEST(FormatOracle, I5OperandsMatchGfortranOrClamp) {
   const auto values = integer_sample(hot_samples(), 6);
   compare_operand_integer(values, 5, "99999", "-9999");
+}
+
+// ---- Whole records of operands ----------------------------------------------
+
+// A record of fields in a row, as gfortran writes it with the fields'
+// descriptors, except that a field whose value fills it keeps one blank
+// before it (gfortran glues it to the field before) and a value beyond the
+// field is clamped (gfortran prints asterisks).
+std::string expected_record(std::string_view lead, std::span<const std::string> fields) {
+  std::string record(lead);
+  for (const auto& field : fields) {
+    if (!record.empty() && record.back() != ' ' && field.front() != ' ') record += ' ';
+    record += field;
+  }
+  return record;
+}
+
+template <typename T, typename Add>
+void compare_records(std::span<const T> values, std::size_t per_record, std::vector<std::string> fields,
+                     std::string_view lead, Add add, const std::string& what) {
+  Mismatches mismatches;
+  for (std::size_t first = 0; first + per_record <= values.size(); first += per_record) {
+    plume::device::Record r;
+    r.text(lead);
+    for (std::size_t k = 0; k < per_record; ++k) add(r, values[first + k]);
+    const std::string expected =
+        expected_record(lead, std::span<const std::string>(fields).subspan(first, per_record));
+    mismatches.check(values[first], expected, r.view());
+  }
+  EXPECT_EQ(mismatches.count(), 0) << what << ":" << mismatches.report();
+}
+
+TEST(FormatOracle, PathRecordsKeepFullFieldsApartAndClampOnlyBeyondTheField) {
+  std::vector<float> values = finite_only(real_sample(11, 3, broad_samples() * 4, 21));
+  // Around where gfortran's second field glues to the first.
+  for (const float edge : {-100000.0f, -99999.9995f, 1000000.0f, 999999.9995f, -1000000.0f, 10000000.0f}) {
+    for (const float v : {std::nextafter(edge, -1e30f), edge, std::nextafter(edge, 1e30f)}) {
+      values.push_back(v);
+      values.push_back(1.0f);  // as x, and below as y
+      values.push_back(v);
+    }
+  }
+  if (values.size() % 2 != 0) values.pop_back();
+  compare_records(std::span<const float>(values), 2, clamped(oracle_reals(values, 11, 3), std::span<const float>(values), "9999999.999", "-999999.999"),
+                  "", [](plume::device::Record& r, float v) { r.real(v, 11, 3); }, "(2f11.3)");
+}
+
+TEST(FormatOracle, ColourRecordsKeepFullFieldsApartAndClampOnlyBeyondTheField) {
+  std::vector<float> values = finite_only(real_sample(5, 2, broad_samples() * 3, 22));
+  values.resize(values.size() / 3 * 3);
+  compare_records(std::span<const float>(values), 3, clamped(oracle_reals(values, 5, 2), std::span<const float>(values), "99.99", "-9.99"),
+                  "", [](plume::device::Record& r, float v) { r.real(v, 5, 2); }, "(3f5.2)");
+}
+
+TEST(FormatOracle, BoxRecordsKeepFullFieldsApartAndClampOnlyBeyondTheField) {
+  std::vector<std::int32_t> values = integer_sample(broad_samples() * 4, 23);
+  values.resize(values.size() / 4 * 4);
+  compare_records(std::span<const std::int32_t>(values), 4, clamped(oracle_integers(values, 5), std::span<const std::int32_t>(values), "99999", "-9999"),
+                  "%%BoundingBox:", [](plume::device::Record& r, std::int32_t v) { r.integer(v, 5); }, "(a,4i5)");
 }
 
 // ---- Every width and decimal count that number can ask for ------------------

@@ -145,9 +145,11 @@ int run(const std::string& command, std::string* output) {
 }
 }  // namespace
 
-bool renders_cleanly(const std::string& path, std::string* output) {
+bool renders_cleanly(const std::string& path, std::string* output, int dpi) {
   std::string out;
-  const int status = run(ghostscript() + " -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '" + path + "'", &out);
+  const std::string resolution = dpi > 0 ? " -r" + std::to_string(dpi) : "";
+  const int status =
+      run(ghostscript() + " -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage" + resolution + " '" + path + "'", &out);
   if (output != nullptr) *output = out;
   return status == 0 && out.find("Error") == std::string::npos;
 }

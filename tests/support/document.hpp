@@ -28,9 +28,9 @@ const std::vector<std::string>& first_portrait_head();
 
 // Ghostscript: empty when gs is not installed.
 std::string ghostscript();
-// Renders the document with the nullpage device; returns gs's output and
-// sets ok when it ran without error.
-bool renders_cleanly(const std::string& path, std::string* output = nullptr);
+// Renders the document with the nullpage device (at `dpi`, or gs's default
+// of 72); returns whether it ran without error, and gs's output.
+bool renders_cleanly(const std::string& path, std::string* output = nullptr, int dpi = 0);
 
 // A raster of the whole sheet (A4, 595 x 842 points) at `dpi`.
 struct Raster {
