@@ -16,6 +16,15 @@ W1  10,000,000 pen motions (one move, then 1000 draws, repeated) into one
 W2  traceplot on 1,000 traces of 10,000 samples against gfortran formatted
     READ + WRITE (bench_w2_fortran); traceplot's peak resident memory and its
     time growth from 1,000,000 to 10,000,000 samples.
+W3  plume-section on 1,000 traces of 10,000 samples in one SEG-Y file (IEEE
+    floats, no fill) beside traceplot on the same samples in its trace file,
+    and beside GMT drawing the same section from the same SEG-Y file
+    (gmt segy, pssegy in classic mode) and from the same samples as 1,000
+    SAC files (gmt pssac, with plume-section on those files beside it). The
+    inputs are written by
+    bench/e2e/make_section_inputs.py with /usr/bin/python3 and segyio; W3 is
+    skipped when plume-section, segyio or GMT is missing. The documents of W3
+    are different drawings and are not compared with one another.
 
 W1 and W2 are also written as PDF, SVG and PNG through the library
 (bench_w1_plume and bench_w2_formats: traceplot with its unit connected to
@@ -64,6 +73,15 @@ SMOKE_W1_MOTIONS = 30_030
 SMOKE_W2_TRACES = 12
 SMOKE_W2_SAMPLES = 2_500
 SMOKE_W2_GROWTH_TRACES = 3
+W3_TRACES = 1_000
+W3_SAMPLES = 10_000
+SMOKE_W3_TRACES = 10
+SMOKE_W3_SAMPLES = 2_000
+# traceplot's run parameters for W3: 0.4 cm per unit of the 0.004 s
+# interval (40 s in 16 cm), 0.0025 cm per metre of offset (1,000 traces
+# 10 m apart in 25 cm), 0.0002 cm per sample unit.
+W3_PARAMETERS = "27.0\n0.0002\n0.4\n0.0025\n"
+W3_PYTHON = "/usr/bin/python3"  # the Debian python with python3-segyio
 
 # traceplot's run parameters (standard input): baseline 27 cm, 0.05 cm per
 # sample unit, 1.6 cm per unit of the 0.001 sample interval, 0.025 cm per
@@ -271,7 +289,8 @@ def file_system_of(path):
 
 
 def locate(build, name, required=True):
-    for path in (os.path.join(build, "bench", "e2e", name), os.path.join(build, name)):
+    for path in (os.path.join(build, "bench", "e2e", name), os.path.join(build, name),
+                 os.path.join(build, "section", name)):
         if os.access(path, os.X_OK):
             return path
     if required:
@@ -330,14 +349,59 @@ def plan(args, work):
     if not args.no_formats:
         formats_plan(args, work, programs, notes, build, runs, slow_runs, w1_out, w2_dir, params, traceplot)
 
+    w3_dir = os.path.join(work, "w3")
+    section = locate(build, "plume-section", required=False)
+    gmt = shutil.which("gmt")
+    has_segyio = subprocess.run([W3_PYTHON, "-c", "import segyio"], capture_output=True).returncode == 0 \
+        if os.access(W3_PYTHON, os.X_OK) else False
+    w3_traces = SMOKE_W3_TRACES if smoke else W3_TRACES
+    w3_samples = SMOKE_W3_SAMPLES if smoke else W3_SAMPLES
+    sac_files = [os.path.join(w3_dir, "sac", "t%04d.sac" % i) for i in range(w3_traces)]
+    if not section or not has_segyio:
+        notes.append("plume-section or python3-segyio missing: W3 skipped")
+    else:
+        segy = os.path.join(w3_dir, "section.sgy")
+        programs.append(Program("w3_section", "W3", "plume-section, SEG-Y",
+                                [section, segy, "-o", os.path.join(w3_dir, "section.eps")], w3_dir,
+                                os.path.join(w3_dir, "section.eps"), runs, per_repetition=short))
+        if traceplot:
+            programs.append(Program("w3_traceplot", "W3/traceplot", "traceplot, same samples", [traceplot],
+                                    w3_dir, os.path.join(w3_dir, "fort.8"), runs,
+                                    stdin=os.path.join(work, "w3-parameters.txt"), per_repetition=short,
+                                    alternates_with="w3_section"))
+        programs.append(Program("w3_section_sac", "W3/sac", "plume-section, SAC files",
+                                [section] + sac_files + ["-o", os.path.join(w3_dir, "section-sac.eps")], w3_dir,
+                                os.path.join(w3_dir, "section-sac.eps"), runs))
+        if gmt:
+            # GMT's classic modules write PostScript to standard output; the
+            # shell's redirection belongs to the timed run.
+            seconds = w3_samples * 0.004
+            km = w3_traces * 0.01 + 0.01
+            gmt_segy = os.path.join(w3_dir, "gmt-segy.ps")
+            programs.append(Program(
+                "w3_gmt_segy", "W3/gmt segy", "gmt pssegy, same SEG-Y",
+                ["/bin/sh", "-c", 'gmt pssegy "$1" -JX22c/15c -R0/%g/0/%g -So -Qx0.001 -D0.02 -W -N -P > "$2"'
+                 % (km, seconds), "sh", segy, gmt_segy], w3_dir, gmt_segy, slow_runs))
+            gmt_sac = os.path.join(w3_dir, "gmt-sac.ps")
+            programs.append(Program(
+                "w3_gmt_sac", "W3/gmt pssac", "gmt pssac, same SAC files",
+                ["/bin/sh", "-c", 'out="$1"; shift; gmt pssac "$@" -JX15c/22c -R0/%g/0/%g -Ek -M0.02 -P > "$out"'
+                 % (seconds, km), "sh", gmt_sac] + sac_files, w3_dir, gmt_sac, slow_runs))
+        else:
+            notes.append("gmt not installed: W3's GMT baselines skipped")
+
     workloads = {
         "w1_motions": motions,
         "w2_traces": SMOKE_W2_TRACES if smoke else W2_TRACES,
         "w2_samples": SMOKE_W2_SAMPLES if smoke else W2_SAMPLES,
         "w2_growth_traces": SMOKE_W2_GROWTH_TRACES if smoke else W2_GROWTH_TRACES,
+        "w3_traces": w3_traces,
+        "w3_samples": w3_samples,
     }
+    w3_wanted = any(p.key.startswith("w3_") for p in programs)
     return programs, notes, workloads, {"w1": os.path.dirname(w1_out), "w2": w2_dir, "growth": growth_dir,
-                                       "params": params}
+                                       "params": params, "w3": w3_dir if w3_wanted else None,
+                                       "w3_params": os.path.join(work, "w3-parameters.txt")}
 
 
 FORMATS = (("pdf", b"%PDF-"), ("svg", b"<?xml"), ("png", b"PNG"))
@@ -400,23 +464,31 @@ def generate_gmt_tables(args, dirs, workloads, params):
     gmt_table(w1_eps, os.path.join(dirs["w1"], "gmt-table.txt"))
     os.remove(w1_eps)
     traceplot = locate(args.build_dir, "traceplot", required=False)
-    if traceplot:
+    if traceplot and os.path.exists(os.path.join(dirs["w2"], "fort.10")):
         run_program([traceplot], dirs["w2"], params, os.path.join(dirs["w2"], "gmt-source"))
         fort8 = os.path.join(dirs["w2"], "fort.8")
         gmt_table(fort8, os.path.join(dirs["w2"], "gmt-table.txt"))
         os.remove(fort8)
 
 
-def generate(args, dirs, workloads):
+def generate(args, dirs, workloads, programs):
     for d in (dirs["w1"], dirs["w2"], dirs["growth"]):
         os.makedirs(d, exist_ok=True)
     with open(dirs["params"], "w") as f:
         f.write(W2_PARAMETERS)
     tracegen = locate(args.build_dir, "bench_w2_tracegen")
+    w2_wanted = any(p.key.startswith("w2_") for p in programs)
     for d, traces in ((dirs["w2"], workloads["w2_traces"]), (dirs["growth"], workloads["w2_growth_traces"])):
-        run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
-                    d, None, os.path.join(d, "tracegen"))
-    if not args.no_formats:
+        if w2_wanted:
+            run_program([tracegen, os.path.join(d, "fort.10"), str(traces), str(workloads["w2_samples"])],
+                        d, None, os.path.join(d, "tracegen"))
+    if dirs["w3"] and any(p.key.startswith("w3_") for p in programs):
+        with open(dirs["w3_params"], "w") as f:
+            f.write(W3_PARAMETERS)
+        maker = os.path.join(os.path.dirname(os.path.abspath(__file__)), "e2e", "make_section_inputs.py")
+        run_program([W3_PYTHON, maker, dirs["w3"], str(workloads["w3_traces"]), str(workloads["w3_samples"])],
+                    os.path.dirname(dirs["w3"]), None, os.path.join(os.path.dirname(dirs["w3"]), "w3-inputs"))
+    if not args.no_formats and any("_gmt_" in p.key and p.key[:3] in ("w1_", "w2_") for p in programs):
         generate_gmt_tables(args, dirs, workloads, dirs["params"])
 
 
@@ -505,6 +577,15 @@ def judge(programs, smoke):
                lambda v: v < 32, unit="MiB"),
         target("W2: traceplot time, 10x the samples / 1x", ratio(traceplot, median("w2_growth_traceplot")),
                "10 +- 1.5", lambda v: 8.5 <= v <= 11.5),
+        target("W3: plume-section time / traceplot time", ratio(median("w3_section"), median("w3_traceplot")),
+               "<= 2x", lambda v: v <= 2),
+        target("W3: gmt segy time / plume-section time", ratio(median("w3_gmt_segy"), median("w3_section")),
+               ">= 10x", lambda v: v >= 10),
+        target("W3: gmt pssac time / plume-section time (SAC)",
+               ratio(median("w3_gmt_sac"), median("w3_section_sac")), ">= 10x", lambda v: v >= 10),
+        target("W3: plume-section peak resident memory",
+               None if "w3_section" not in by_key else by_key["w3_section"].peak_rss_kib() / 1024,
+               "< 32 MiB", lambda v: v < 32, unit="MiB"),
     ]
 
 
@@ -522,9 +603,10 @@ def report(args, info, programs, targets, documents, notes, workloads, elapsed):
     print("Plume end-to-end benchmarks (%s)" % ("smoke run" if args.smoke else "full run"))
     print("machine: %d cores, %s; temp dir on %s; build %s" % (m["nproc"], m["model"], info["tmp_fs"],
                                                                args.build_dir))
-    print("W1 %s motions; W2 %s traces x %s samples; growth %s traces" % (
+    print("W1 %s motions; W2 %s traces x %s samples; growth %s traces; W3 %s traces x %s samples" % (
         "{:,}".format(workloads["w1_motions"]), "{:,}".format(workloads["w2_traces"]),
-        "{:,}".format(workloads["w2_samples"]), "{:,}".format(workloads["w2_growth_traces"])))
+        "{:,}".format(workloads["w2_samples"]), "{:,}".format(workloads["w2_growth_traces"]),
+        "{:,}".format(workloads["w3_traces"]), "{:,}".format(workloads["w3_samples"])))
     print()
     print("%-6s %-34s %4s %10s %10s %10s %11s" % ("load", "program", "runs", "median s", "min s", "max s",
                                                   "peak RSS"))
@@ -594,6 +676,8 @@ def parse_arguments(argv):
                         help="EPS only: no PDF, SVG, PNG rows nor GMT's routes (those take 15 minutes or more)")
     parser.add_argument("--strict", action="store_true", help="exit with status 3 when a target is not met")
     parser.add_argument("--quiet", action="store_true", help="no progress lines")
+    parser.add_argument("--only", metavar="PREFIX",
+                        help="run only the programs whose key starts with PREFIX (e.g. w3)")
     parser.add_argument("--no-warm", action="store_true",
                         help="do not prime the page cache before each run (see bench/e2e/warm.hpp)")
     args = parser.parse_args(argv)
@@ -615,10 +699,15 @@ def main(argv):
     try:
         LAUNCHER = locate(args.build_dir, "bench_measure")
         programs, notes, workloads, dirs = plan(args, work)
+        if args.only:
+            programs = [p for p in programs if p.key.startswith(args.only)]
+            for p in programs:
+                if p.alternates_with and not any(q.key == p.alternates_with for q in programs):
+                    p.alternates_with = None
         if info["tmp_fs"] in ("tmpfs", "ramfs"):
             notes.append("the temp dir is in memory (%s), not on disk: use --tmpdir" % info["tmp_fs"])
         documents = Documents(work)
-        generate(args, dirs, workloads)
+        generate(args, dirs, workloads, programs)
         run_all(programs, documents, work, not args.quiet, 0 if args.no_warm else
                 (SMOKE_WARM_MIB if args.smoke else WARM_MIB))
         targets = judge(programs, args.smoke)

@@ -51,3 +51,14 @@ if [ -x "$build/traceplot" ]; then
 else
   echo "$0: no traceplot in $build: traceplot.png not redrawn" >&2
 fi
+
+# plume-section on a small synthetic section: 24 SAC files written by the
+# benchmark's input maker (needs /usr/bin/python3 with python3-segyio).
+if [ -x "$build/section/plume-section" ] && /usr/bin/python3 -c 'import segyio' 2>/dev/null; then
+  /usr/bin/python3 "$root/bench/e2e/make_section_inputs.py" "$work/section" 24 1000
+  "$build/section/plume-section" "$work"/section/sac/*.sac --fill --window 0 3.2 \
+    --title "Synthetic record section, 24 SAC files" -o "$work/section.eps"
+  render "$work/section.eps" "$images/plume-section.png"
+else
+  echo "$0: no plume-section in $build (or no segyio): plume-section.png not redrawn" >&2
+fi

@@ -25,6 +25,8 @@ work=${PLUME_FUZZ_WORK:-$(mktemp -d "${TMPDIR:-/tmp}/plume-fuzz-run.XXXXXX")}
 mkdir -p "$work"
 
 harnesses=(text soup trace)
+# plume-section's readers: built when segyio and libmseed are installed.
+[ -x "$bin/plume_fuzz_section" ] && harnesses+=(section)
 document_harnesses=(text soup)
 failures=0
 

@@ -1,0 +1,113 @@
+#include "section/options.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace section {
+namespace {
+
+// Values beyond this are no drawing: a time or distance far past any
+// record, a scale or clip that sends every wiggle off the page.
+constexpr double kLargestValue = 1e12;
+
+double number(const std::string& option, const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
+    throw UsageError(option + ": \"" + text + "\" is not a finite number");
+  }
+  if (std::fabs(value) > kLargestValue) throw UsageError(option + ": " + text + " is beyond 1e12");
+  return value;
+}
+
+double positive(const std::string& option, const std::string& text) {
+  const double value = number(option, text);
+  if (!(value >= 1e-6)) throw UsageError(option + ": " + text + " must be at least 1e-6");
+  return value;
+}
+
+}  // namespace
+
+const char* usage_text() {
+  return "usage: plume-section [options] FILE...\n"
+         "Draws a record section from SAC, SEG-Y, miniSEED and trace files (detected by content).\n"
+         "\n"
+         "  -o FILE              output document (default section.eps; format by extension)\n"
+         "  --fill               fill the positive lobes (variable area)\n"
+         "  --normalize MODE     trace (default): each trace to its own peak;\n"
+         "                       all: every trace to the largest peak; none: samples as they stand\n"
+         "  --scale S            peak deflection in trace spacings (default 1)\n"
+         "  --clip X             limit deflections to X trace spacings\n"
+         "  --window T0 T1       draw times T0 to T1 seconds only\n"
+         "  --reduce V           reduction velocity in km/s: time axis T - |distance|/V\n"
+         "  --title TEXT         title above the section\n"
+         "  --help               this text\n"
+         "  --version            the version\n"
+         "\n"
+         "Exit status: 0 success, 1 the document could not be written, 2 bad input or options.\n";
+}
+
+Options parse_options(const std::vector<std::string>& args) {
+  Options o;
+  bool only_files = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto value = [&](int k = 1) -> const std::string& {
+      if (i + static_cast<std::size_t>(k) >= args.size()) throw UsageError(a + " needs " + std::to_string(k) + " value" + (k > 1 ? "s" : ""));
+      return args[i + static_cast<std::size_t>(k)];
+    };
+    if (only_files || a.empty() || a[0] != '-' || a == "-") {
+      o.inputs.push_back(a);
+    } else if (a == "--") {
+      only_files = true;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else if (a == "-o" || a == "--output") {
+      o.output = value();
+      if (o.output.empty()) throw UsageError(a + " needs a file name");
+      ++i;
+    } else if (a == "--fill") {
+      o.fill = true;
+    } else if (a == "--normalize") {
+      const std::string& mode = value();
+      if (mode == "trace") {
+        o.normalize = Normalize::trace;
+      } else if (mode == "all") {
+        o.normalize = Normalize::all;
+      } else if (mode == "none") {
+        o.normalize = Normalize::none;
+      } else {
+        throw UsageError("--normalize: \"" + mode + "\" is not trace, all or none");
+      }
+      ++i;
+    } else if (a == "--scale") {
+      o.scale = positive(a, value());
+      ++i;
+    } else if (a == "--clip") {
+      o.clip = positive(a, value());
+      ++i;
+    } else if (a == "--window") {
+      const double t0 = number(a, value(1));
+      const double t1 = number(a, value(2));
+      if (!(t1 > t0)) throw UsageError("--window: the end " + value(2) + " must be later than the start " + value(1));
+      o.window = std::pair{t0, t1};
+      i += 2;
+    } else if (a == "--reduce") {
+      o.reduce = positive(a, value());
+      ++i;
+    } else if (a == "--title") {
+      o.title = value();
+      ++i;
+    } else {
+      throw UsageError("unknown option " + a);
+    }
+  }
+  if (!o.help && !o.version && o.inputs.empty()) throw UsageError("no input files");
+  return o;
+}
+
+}  // namespace section

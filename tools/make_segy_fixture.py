@@ -1,0 +1,83 @@
+#!/usr/bin/python3
+"""Writes a SEG-Y file with segyio's Python module (python3-segyio), an
+independent writer for plume-section's tests and benchmark.
+
+    /usr/bin/python3 tools/make_segy_fixture.py SPEC.json OUT.sgy
+
+SPEC.json: {"format": 1|2|3|5|8, "endian": "big"|"little", "revision": 0|1|2,
+            "interval_us": N, "delay_ms": N,
+            "traces": [{"offset": N, "scalar": N, "samples": [...]}, ...]}
+or, for large files, "synthetic": {"traces": N, "samples": N} instead of
+"traces" (a decaying sine per trace, offsets 10 m apart).
+
+segyio 1.8.3 writes 2- and 1-byte integer samples with the size of a 4-byte
+sample (the last ones of each trace are lost); for formats 3 and 8 the
+headers come from segyio and the sample bytes are written here with numpy,
+at the positions segyio gave the headers.
+"""
+import json
+import sys
+
+import numpy as np
+import segyio
+
+SAMPLE_TYPES = {1: np.float32, 2: np.int32, 3: np.int16, 5: np.float32, 8: np.int8}
+SAMPLE_BYTES = {1: 4, 2: 4, 3: 2, 5: 4, 8: 1}
+
+
+def synthetic_traces(count, samples):
+    t = np.arange(samples, dtype=np.float64)
+    for i in range(count):
+        onset = 50 + 3 * i
+        shifted = np.clip(t - onset, 0, None)
+        wave = np.sin(shifted * 0.15) * np.exp(-shifted * 0.004) * (t >= onset)
+        yield {"offset": 10 * (i + 1), "scalar": 1, "samples": (1000.0 * wave).astype(np.float32)}
+
+
+def main():
+    spec_path, out = sys.argv[1], sys.argv[2]
+    with open(spec_path) as f:
+        spec = json.load(f)
+    fmt = int(spec.get("format", 5))
+    endian = spec.get("endian", "big")
+    if "synthetic" in spec:
+        count, samples = spec["synthetic"]["traces"], spec["synthetic"]["samples"]
+        traces = synthetic_traces(count, samples)
+    else:
+        traces = spec["traces"]
+        count, samples = len(traces), len(traces[0]["samples"])
+
+    s = segyio.spec()
+    s.format = fmt
+    s.samples = list(range(samples))
+    s.tracecount = count
+    s.endian = endian
+    dtype = SAMPLE_TYPES[fmt]
+    narrow = SAMPLE_BYTES[fmt] < 4
+    kept = []
+    with segyio.create(out, s) as f:
+        f.bin.update({segyio.BinField.Interval: int(spec.get("interval_us", 4000)),
+                      segyio.BinField.SEGYRevision: int(spec.get("revision", 1)) << 8})
+        for i, trace in enumerate(traces):
+            f.header[i] = {segyio.TraceField.offset: int(trace["offset"]),
+                           segyio.TraceField.ElevationScalar: int(trace.get("scalar", 1)),
+                           segyio.TraceField.DelayRecordingTime: int(spec.get("delay_ms", 0)),
+                           segyio.TraceField.TRACE_SAMPLE_INTERVAL: int(spec.get("interval_us", 4000)),
+                           segyio.TraceField.TRACE_SAMPLE_COUNT: samples}
+            values = np.asarray(trace["samples"], dtype=dtype)
+            if narrow:
+                kept.append(values)
+            else:
+                f.trace[i] = values
+    if narrow:
+        width = SAMPLE_BYTES[fmt]
+        order = ">" if endian == "big" else "<"
+        with open(out, "r+b") as f:
+            for i, values in enumerate(kept):
+                f.seek(3600 + i * (240 + samples * width) + 240)
+                f.write(values.astype(order + np.dtype(dtype).str[1:]).tobytes())
+            f.truncate(3600 + count * (240 + samples * width))
+
+
+if __name__ == "__main__":
+    main()
