@@ -420,6 +420,29 @@ TEST(SectionOutput, AnUnwritableDocumentExitsOne) {
   EXPECT_NE(run.err.find("/nonexistent-directory/section.eps"), std::string::npos) << run.err;
 }
 
+// The document's format follows -o's extension, as for every unit connected
+// to a path; each is a sound file of its kind.
+TEST(SectionOutput, PdfSvgAndPngFollowTheExtension) {
+  const auto files = sac_files(three_traces());
+  std::vector<std::string> args = files;
+  args.insert(args.end(), {"--fill", "--title", "Three traces"});
+  const SectionRun pdf = run_section(args, fresh_path("section.PDF"));
+  ASSERT_TRUE(succeeded(pdf));
+  EXPECT_EQ(pdf.document.rfind("%PDF-", 0), 0u);
+  if (std::system("command -v qpdf >/dev/null 2>&1") == 0) {
+    const std::string pdf_path = fresh_path("check.pdf");
+    std::ofstream(pdf_path, std::ios::binary) << pdf.document;
+    EXPECT_EQ(std::system(("qpdf --check '" + pdf_path + "' >/dev/null").c_str()), 0);
+  }
+  const SectionRun png = run_section(args, fresh_path("section.png"));
+  ASSERT_TRUE(succeeded(png));
+  EXPECT_EQ(png.document.rfind("\x89PNG\r\n", 0), 0u);
+  const SectionRun svg = run_section(args, fresh_path("section.svg"));
+  ASSERT_TRUE(succeeded(svg));
+  EXPECT_NE(svg.document.find("<svg"), std::string::npos);
+  EXPECT_EQ(svg.document.find("%!PS"), std::string::npos);
+}
+
 // ---- bad input ----
 
 struct Refusal {
