@@ -7,7 +7,6 @@
 // InputError, and nothing drawn from refused input.
 #pragma once
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,7 +14,9 @@
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <string_view>
 
+#include "fuzz/memory_file.hpp"
 #include "plume/plume.hpp"
 #include "section/input_error.hpp"
 #include "section/record_section.hpp"
@@ -23,21 +24,10 @@
 namespace plume::fuzz {
 namespace section_detail {
 
-// An in-memory file holding `bytes`, named by its /proc path for the
-// libraries that open files by name; -1 when none can be made.
+// The input as a file the readers open by its /proc name.
 inline int memory_file(std::span<const std::uint8_t> bytes) {
-  const int fd = ::memfd_create("plume-fuzz-section", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ::close(fd);
-      return -1;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return fd;
+  return fuzz::memory_file(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                           "plume-fuzz-section");
 }
 
 inline ::section::Options options_from(std::uint8_t a, std::uint8_t b) {

@@ -12,7 +12,6 @@
 // rounding exactly as the C library's correctly rounded strtof does.
 #pragma once
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,28 +31,13 @@
 #include "driver/parameter_reader.hpp"
 #include "driver/trace_reader.hpp"
 #include "fuzz/fuzz_input.hpp"
+#include "fuzz/memory_file.hpp"
 #include "fuzz/text_harness.hpp"  // PLUME_FUZZ_CHECK
 
 namespace plume::fuzz {
 namespace trace_detail {
 
-// An in-memory file holding `bytes`, read through a file descriptor as the
-// program reads its files; -1 when none can be made.
-inline int memory_file(std::string_view bytes) {
-  const int fd = ::memfd_create("plume-fuzz-trace", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ::close(fd);
-      return -1;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  ::lseek(fd, 0, SEEK_SET);
-  return fd;
-}
+inline int memory_file(std::string_view bytes) { return fuzz::memory_file(bytes, "plume-fuzz-trace"); }
 
 // Buffer sizes of the line reader: tiny ones send most records down the
 // path for lines longer than the buffer.
