@@ -20,6 +20,9 @@ build=$(cd "$1" && pwd) || exit 2
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
 bin="$build/tests/fuzz"
+# fontconfig's process-wide caches (cairo measures text through it) are not
+# leaks of ours.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/../lsan.supp}
 sample=${PLUME_FUZZ_REPLAY_SAMPLE:-200}
 work=${PLUME_FUZZ_WORK:-$(mktemp -d "${TMPDIR:-/tmp}/plume-fuzz-run.XXXXXX")}
 mkdir -p "$work"
