@@ -6,7 +6,7 @@
 
 #include "plume/plume.hpp"
 
-int traceplot_main();
+int traceplot_main(int argc, char** argv);
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   plume::connect_unit(8, argv[1]);
-  return traceplot_main();
+  char* no_options[] = {argv[0], nullptr};  // traceplot reads only its input
+  return traceplot_main(1, no_options);
 }
