@@ -2,9 +2,9 @@
 """Writes a SEG-Y file with segyio's Python module (python3-segyio), an
 independent writer for plume-section's tests and benchmark.
 
-    /usr/bin/python3 tools/make_segy_fixture.py SPEC.json OUT.sgy
+    /usr/bin/python3 tools/make_segy_fixture.py LAYOUT.json OUT.sgy
 
-SPEC.json: {"format": 1|2|3|5|8, "endian": "big"|"little", "revision": 0|1|2,
+LAYOUT.json: {"format": 1|2|3|5|8, "endian": "big"|"little", "revision": 0|1|2,
             "interval_us": N, "delay_ms": N,
             "traces": [{"offset": N, "scalar": N, "samples": [...]}, ...]}
 or, for large files, "synthetic": {"traces": N, "samples": N} instead of
@@ -35,16 +35,16 @@ def synthetic_traces(count, samples):
 
 
 def main():
-    spec_path, out = sys.argv[1], sys.argv[2]
-    with open(spec_path) as f:
-        spec = json.load(f)
-    fmt = int(spec.get("format", 5))
-    endian = spec.get("endian", "big")
-    if "synthetic" in spec:
-        count, samples = spec["synthetic"]["traces"], spec["synthetic"]["samples"]
+    layout_path, out = sys.argv[1], sys.argv[2]
+    with open(layout_path) as f:
+        layout = json.load(f)
+    fmt = int(layout.get("format", 5))
+    endian = layout.get("endian", "big")
+    if "synthetic" in layout:
+        count, samples = layout["synthetic"]["traces"], layout["synthetic"]["samples"]
         traces = synthetic_traces(count, samples)
     else:
-        traces = spec["traces"]
+        traces = layout["traces"]
         count, samples = len(traces), len(traces[0]["samples"])
 
     s = segyio.spec()
@@ -56,13 +56,13 @@ def main():
     narrow = SAMPLE_BYTES[fmt] < 4
     kept = []
     with segyio.create(out, s) as f:
-        f.bin.update({segyio.BinField.Interval: int(spec.get("interval_us", 4000)),
-                      segyio.BinField.SEGYRevision: int(spec.get("revision", 1)) << 8})
+        f.bin.update({segyio.BinField.Interval: int(layout.get("interval_us", 4000)),
+                      segyio.BinField.SEGYRevision: int(layout.get("revision", 1)) << 8})
         for i, trace in enumerate(traces):
             f.header[i] = {segyio.TraceField.offset: int(trace["offset"]),
                            segyio.TraceField.ElevationScalar: int(trace.get("scalar", 1)),
-                           segyio.TraceField.DelayRecordingTime: int(spec.get("delay_ms", 0)),
-                           segyio.TraceField.TRACE_SAMPLE_INTERVAL: int(spec.get("interval_us", 4000)),
+                           segyio.TraceField.DelayRecordingTime: int(layout.get("delay_ms", 0)),
+                           segyio.TraceField.TRACE_SAMPLE_INTERVAL: int(layout.get("interval_us", 4000)),
                            segyio.TraceField.TRACE_SAMPLE_COUNT: samples}
             values = np.asarray(trace["samples"], dtype=dtype)
             if narrow:

@@ -32,11 +32,11 @@ def samples(traces, count):
 
 
 def write_segy(path, data):
-    spec = segyio.spec()
-    spec.format = 5
-    spec.samples = list(range(data.shape[1]))
-    spec.tracecount = data.shape[0]
-    with segyio.create(path, spec) as f:
+    layout = segyio.spec()
+    layout.format = 5
+    layout.samples = list(range(data.shape[1]))
+    layout.tracecount = data.shape[0]
+    with segyio.create(path, layout) as f:
         f.bin.update({segyio.BinField.Interval: INTERVAL_US})
         for i in range(data.shape[0]):
             f.header[i] = {segyio.TraceField.offset: 10 * (i + 1),

@@ -47,23 +47,23 @@ bool segyio_available() {
   return available;
 }
 
-void write_segy(const std::string& path, const SegySpec& spec) {
+void write_segy(const std::string& path, const SegyLayout& layout) {
   std::ostringstream json;
   json.precision(9);
-  json << "{\"format\": " << spec.format << ", \"endian\": \"" << (spec.big_endian ? "big" : "little")
-       << "\", \"revision\": " << spec.revision << ", \"interval_us\": " << spec.interval_us
-       << ", \"delay_ms\": " << spec.delay_ms << ", \"traces\": [";
-  for (std::size_t t = 0; t < spec.traces.size(); ++t) {
-    json << (t ? ", " : "") << "{\"offset\": " << spec.traces[t].offset << ", \"scalar\": " << spec.traces[t].scalar
+  json << "{\"format\": " << layout.format << ", \"endian\": \"" << (layout.big_endian ? "big" : "little")
+       << "\", \"revision\": " << layout.revision << ", \"interval_us\": " << layout.interval_us
+       << ", \"delay_ms\": " << layout.delay_ms << ", \"traces\": [";
+  for (std::size_t t = 0; t < layout.traces.size(); ++t) {
+    json << (t ? ", " : "") << "{\"offset\": " << layout.traces[t].offset << ", \"scalar\": " << layout.traces[t].scalar
          << ", \"samples\": [";
-    for (std::size_t i = 0; i < spec.traces[t].samples.size(); ++i) json << (i ? ", " : "") << spec.traces[t].samples[i];
+    for (std::size_t i = 0; i < layout.traces[t].samples.size(); ++i) json << (i ? ", " : "") << layout.traces[t].samples[i];
     json << "]}";
   }
   json << "]}";
-  const std::string spec_path = path + ".json";
-  std::ofstream(spec_path) << json.str();
+  const std::string layout_path = path + ".json";
+  std::ofstream(layout_path) << json.str();
   const std::string command = "/usr/bin/python3 " + quote(source_dir() + "/tools/make_segy_fixture.py") + " " +
-                              quote(spec_path) + " " + quote(path) + " 2>/dev/null";
+                              quote(layout_path) + " " + quote(path) + " 2>/dev/null";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("segyio could not write " + path);
 }
 

@@ -20,7 +20,7 @@ struct SegyTrace {
   int scalar = 1;
   std::vector<float> samples;
 };
-struct SegySpec {
+struct SegyLayout {
   int format = 5;
   bool big_endian = true;
   int revision = 1;
@@ -28,7 +28,7 @@ struct SegySpec {
   int delay_ms = 0;
   std::vector<SegyTrace> traces;
 };
-void write_segy(const std::string& path, const SegySpec& spec);
+void write_segy(const std::string& path, const SegyLayout& layout);
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> read_bytes(const std::string& path);

@@ -43,12 +43,12 @@ std::vector<std::string> sac_files(const std::vector<std::vector<float>>& traces
 }
 
 std::string segy_file(const std::vector<std::vector<float>>& traces, bool big_endian = true) {
-  SegySpec spec;
-  spec.big_endian = big_endian;
-  spec.interval_us = static_cast<int>(kInterval * 1e6);
-  for (const auto& t : traces) spec.traces.push_back({0, 1, t});
+  SegyLayout layout;
+  layout.big_endian = big_endian;
+  layout.interval_us = static_cast<int>(kInterval * 1e6);
+  for (const auto& t : traces) layout.traces.push_back({0, 1, t});
   const std::string path = fresh_path("gather.sgy");
-  write_segy(path, spec);
+  write_segy(path, layout);
   return path;
 }
 
@@ -167,12 +167,12 @@ TEST(SectionPlacement, GcarcStandsInWhenATraceLacksDist) {
 
 TEST(SectionPlacement, SegyOffsetsCarryTheirScalar) {
   if (!segyio_available()) GTEST_SKIP() << "python3-segyio is not installed";
-  SegySpec spec;
-  spec.interval_us = 62500;
+  SegyLayout layout;
+  layout.interval_us = 62500;
   // 100 m, 2000 / 10 = 200 m, 30 x 10 = 300 m: evenly spaced.
-  spec.traces = {{100, 1, test_wavelet(kSamples, 1)}, {2000, -10, test_wavelet(kSamples, 1)}, {30, 10, test_wavelet(kSamples, 1)}};
+  layout.traces = {{100, 1, test_wavelet(kSamples, 1)}, {2000, -10, test_wavelet(kSamples, 1)}, {30, 10, test_wavelet(kSamples, 1)}};
   const std::string path = fresh_path("offsets.sgy");
-  write_segy(path, spec);
+  write_segy(path, layout);
   const SectionRun run = section_of({path});
   ASSERT_TRUE(succeeded(run));
   const auto w = wiggles(run);

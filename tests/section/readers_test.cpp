@@ -138,15 +138,15 @@ class SegyReader : public testing::TestWithParam<SegyCase> {};
 
 TEST_P(SegyReader, ReadsEverySampleFormatInEitherByteOrder) {
   if (!segyio_available()) GTEST_SKIP() << "python3-segyio is not installed";
-  SegySpec spec;
-  spec.format = GetParam().format;
-  spec.big_endian = GetParam().big_endian;
-  spec.revision = GetParam().revision;
-  spec.interval_us = 4000;
-  spec.delay_ms = 250;
-  spec.traces = {{1200, -10, {0, 1, -2, 3, 100, -100, 7}}, {150, 2, {5, 4, 3, 2, 1, 0, -1}}, {42, 0, {0, 0, 0, 0, 0, 0, 1}}};
+  SegyLayout layout;
+  layout.format = GetParam().format;
+  layout.big_endian = GetParam().big_endian;
+  layout.revision = GetParam().revision;
+  layout.interval_us = 4000;
+  layout.delay_ms = 250;
+  layout.traces = {{1200, -10, {0, 1, -2, 3, 100, -100, 7}}, {150, 2, {5, 4, 3, 2, 1, 0, -1}}, {42, 0, {0, 0, 0, 0, 0, 0, 1}}};
   const std::string path = fresh_path("gather.sgy");
-  write_segy(path, spec);
+  write_segy(path, layout);
   const Recorder r = read_all(path, section::Format::segy);
   ASSERT_EQ(r.traces.size(), 3u);
   const double offsets[] = {120.0, 300.0, 42.0};  // scalars -10 (divide), 2 (multiply), 0 (none)
@@ -155,7 +155,7 @@ TEST_P(SegyReader, ReadsEverySampleFormatInEitherByteOrder) {
     EXPECT_DOUBLE_EQ(rec.header.interval, 0.004);
     EXPECT_DOUBLE_EQ(rec.header.begin, 0.25);
     EXPECT_EQ(rec.header.offset_m, offsets[t]) << "trace " << t + 1;
-    EXPECT_EQ(joined(rec), spec.traces[t].samples) << "trace " << t + 1;
+    EXPECT_EQ(joined(rec), layout.traces[t].samples) << "trace " << t + 1;
   }
 }
 
@@ -172,15 +172,15 @@ INSTANTIATE_TEST_SUITE_P(Formats, SegyReader,
 
 TEST(SegyReaderIbm, ConvertsIbmFloatsThroughSegyio) {
   if (!segyio_available()) GTEST_SKIP() << "python3-segyio is not installed";
-  SegySpec spec;
-  spec.format = 1;
-  spec.traces = {{0, 1, {0.5f, -0.25f, 1024.0f, 3.0e-3f, -7.5e4f}}};
+  SegyLayout layout;
+  layout.format = 1;
+  layout.traces = {{0, 1, {0.5f, -0.25f, 1024.0f, 3.0e-3f, -7.5e4f}}};
   const std::string path = fresh_path("ibm.sgy");
-  write_segy(path, spec);
+  write_segy(path, layout);
   const Recorder r = read_all(path, section::Format::segy);
   const auto values = joined(r.traces.at(0));
   ASSERT_EQ(values.size(), 5u);
-  for (std::size_t i = 0; i < 5; ++i) EXPECT_NEAR(values[i], spec.traces[0].samples[i], 1e-6 * std::fabs(spec.traces[0].samples[i]));
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_NEAR(values[i], layout.traces[0].samples[i], 1e-6 * std::fabs(layout.traces[0].samples[i]));
 }
 
 // ---- miniSEED ----

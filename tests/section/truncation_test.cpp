@@ -60,12 +60,12 @@ TEST(Truncation, SacInBothByteOrdersAndVersions) {
 TEST(Truncation, SegyBetweenTracesIsAShorterGather) {
   if (!segyio_available()) GTEST_SKIP() << "python3-segyio is not installed";
   for (const auto& [format, be] : {std::pair{5, true}, std::pair{3, false}, std::pair{1, false}}) {
-    SegySpec spec;
-    spec.format = format;
-    spec.big_endian = be;
-    for (int t = 0; t < 3; ++t) spec.traces.push_back({t * 10, 1, test_wavelet(30, 50)});
+    SegyLayout layout;
+    layout.format = format;
+    layout.big_endian = be;
+    for (int t = 0; t < 3; ++t) layout.traces.push_back({t * 10, 1, test_wavelet(30, 50)});
     const std::string path = fresh_path("whole.sgy");
-    write_segy(path, spec);
+    write_segy(path, layout);
     const std::size_t trace_size = 240 + 30 * (format == 3 ? 2 : 4);
     sweep("cut.sgy", read_bytes(path), [&](std::size_t size) {
       return size > 3600 && (size - 3600) % trace_size == 0;
@@ -173,12 +173,12 @@ TEST(SectionFuzzSeeds, WrittenFromTheIndependentWriters) {
       {"trace-file", seed(0x03, 0x00, {text.begin(), text.end()})}};
   if (segyio_available()) {
     for (const auto& [format, be] : {std::pair{5, true}, std::pair{3, false}}) {
-      SegySpec spec;
-      spec.format = format;
-      spec.big_endian = be;
-      spec.traces = {{100, -10, test_wavelet(10, 40)}};
+      SegyLayout layout;
+      layout.format = format;
+      layout.big_endian = be;
+      layout.traces = {{100, -10, test_wavelet(10, 40)}};
       const std::string path = fresh_path("seed.sgy");
-      write_segy(path, spec);
+      write_segy(path, layout);
       seeds.push_back({"segy-format" + std::to_string(format), seed(0x21, 0x07, read_bytes(path))});
     }
   }
