@@ -72,52 +72,55 @@ std::pair<std::int64_t, std::int64_t> inside(double t0, double dt, std::int64_t 
   return {std::max<std::int64_t>(clamp(first), 0), std::min<std::int64_t>(clamp(last), count - 1)};
 }
 
-// The entry of a file's trace in a later pass; a file that holds other
-// traces than at its first reading has changed meanwhile.
-TraceEntry& entry(Section& s, std::size_t file, std::size_t trace, const std::string& path) {
-  const std::size_t index = s.file_bases[file] + trace;
-  if (index >= s.file_bases[file + 1]) fail(path, static_cast<long>(trace + 1), "", "the file changed while it was read");
-  return s.traces[index];
-}
-
-// Pass 2: the largest |sample| of each trace inside the drawn range.
-class PeakFinder : public TraceVisitor {
+// A later pass over the samples: it finds each file's trace in the entries
+// the first pass made; a file that holds other traces than at its first
+// reading has changed meanwhile.
+class SamplePass : public TraceVisitor {
  public:
-  explicit PeakFinder(Section& section) : s_(section) {}
+  explicit SamplePass(Section& section) : s_(section) {}
   void start_file(std::size_t file, const std::string& path) {
     file_ = file;
     path_ = &path;
   }
   void header(std::size_t, const TraceHeader&) override {}
   void run(std::size_t, double, std::int64_t) override {}
+
+ protected:
+  TraceEntry& entry(std::size_t trace) {
+    const std::size_t index = s_.file_bases[file_] + trace;
+    if (index >= s_.file_bases[file_ + 1]) {
+      fail(*path_, static_cast<long>(trace + 1), "", "the file changed while it was read");
+    }
+    return s_.traces[index];
+  }
+  Section& s_;
+
+ private:
+  std::size_t file_ = 0;
+  const std::string* path_ = nullptr;
+};
+
+// Pass 2: the largest |sample| of each trace inside the drawn range.
+class PeakFinder : public SamplePass {
+ public:
+  using SamplePass::SamplePass;
   void samples(std::size_t trace, double start, std::span<const float> values) override {
-    TraceEntry& e = entry(s_, file_, trace, *path_);
+    TraceEntry& e = entry(trace);
     const auto [first, last] = inside(start - e.time_shift, e.interval, static_cast<std::int64_t>(values.size()),
                                       s_.time_low, s_.time_high);
     float peak = static_cast<float>(e.peak);
     for (std::int64_t i = first; i <= last; ++i) peak = std::max(peak, std::fabs(values[static_cast<std::size_t>(i)]));
     e.peak = peak;
   }
-
- private:
-  Section& s_;
-  std::size_t file_ = 0;
-  const std::string* path_ = nullptr;
 };
 
 // Pass 3: every run of samples as a wiggle (and its filled lobes).
-class Drawer : public TraceVisitor {
+class Drawer : public SamplePass {
  public:
-  Drawer(Section& section, const Options& options) : s_(section), o_(options) {}
-  void start_file(std::size_t file, const std::string& path) {
-    file_ = file;
-    path_ = &path;
-  }
-  void header(std::size_t, const TraceHeader&) override {}
-  void run(std::size_t, double, std::int64_t) override {}
+  Drawer(Section& section, const Options& options) : SamplePass(section), o_(options) {}
 
   void samples(std::size_t trace, double start, std::span<const float> values) override {
-    TraceEntry& e = entry(s_, file_, trace, *path_);
+    TraceEntry& e = entry(trace);
     const double t0 = start - e.time_shift;
     const auto count = static_cast<std::int64_t>(values.size());
     const auto [first, last] = inside(t0, e.interval, count, s_.time_low, s_.time_high);
@@ -151,10 +154,7 @@ class Drawer : public TraceVisitor {
     return static_cast<float>(o_.scale * s_.spacing_cm / norm);
   }
 
-  Section& s_;
   const Options& o_;
-  std::size_t file_ = 0;
-  const std::string* path_ = nullptr;
 };
 
 std::optional<double> placement_value(const TraceEntry& e, Placement p) {
