@@ -42,6 +42,8 @@ const char* usage_text() {
          "  --clip X             limit deflections to X trace spacings\n"
          "  --window T0 T1       draw times T0 to T1 seconds only\n"
          "  --reduce V           reduction velocity in km/s: time axis T - |distance|/V\n"
+         "  --resolution DPI     thin dense samples to their extremes per 1/DPI inch\n"
+         "                       of the time axis (default 600); 0 draws every sample\n"
          "  --title TEXT         title above the section\n"
          "  --help               this text\n"
          "  --version            the version\n"
@@ -98,6 +100,10 @@ Options parse_options(const std::vector<std::string>& args) {
       i += 2;
     } else if (a == "--reduce") {
       o.reduce = positive(a, value());
+      ++i;
+    } else if (a == "--resolution") {
+      o.resolution = number(a, value());
+      if (o.resolution != 0 && !(o.resolution >= 1)) throw UsageError("--resolution: " + value() + " must be 0 or at least 1");
       ++i;
     } else if (a == "--title") {
       o.title = value();

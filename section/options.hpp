@@ -19,6 +19,9 @@ struct Options {
   std::optional<std::pair<double, double>> window;  // seconds
   std::optional<double> reduce;                   // km/s
   double scale = 1.0;                             // peak deflection, trace spacings
+  // Dots per inch along the time axis at which dense samples are thinned
+  // to each dot's extremes; 0 draws every sample.
+  double resolution = 600;
   std::string title;
   bool help = false;
   bool version = false;

@@ -22,6 +22,7 @@ constexpr float kLabelHeight = 0.2f;
 constexpr float kLabelGap = 0.3f;   // least vertical distance between trace labels
 constexpr float kTitleHeight = 0.35f;
 constexpr double kFarOffPage = 1e4;  // centimetres
+constexpr double kCmPerInch = 2.54;
 
 // Pass 1: one entry per trace, its extent from the runs.
 class HeaderCollector : public TraceVisitor {
@@ -133,6 +134,7 @@ class Drawer : public SamplePass {
     run.x0 = PageLayout::kLeft + s_.time.at(t0 + static_cast<double>(first) * e.interval);
     run.dx = e.interval / s_.time.step;
     run.gain = gain(e);
+    run.bin = o_.resolution > 0 ? kCmPerInch / o_.resolution : 0.0;
     // Without a clip, deflections still stop 100 m off the page.
     run.limit = static_cast<float>(o_.clip ? std::min(*o_.clip * s_.spacing_cm, kFarOffPage) : kFarOffPage);
     if (joins) run.before = WigglePoint{e.last_x, e.last_deflection};

@@ -1,6 +1,8 @@
 #include "section/wiggle.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 #include "plume/plume.hpp"
 
@@ -74,15 +76,64 @@ class LobeFiller {
   int points_ = 0;
 };
 
+// Below this many samples a bin, thinning saves too little to be worth a
+// drawing that differs from the samples.
+constexpr double kMinSamplesPerBin = 4;
+
+// The samples a wiggle draws: every one, or those kept_samples chose.
+class DrawnSamples {
+ public:
+  DrawnSamples(const WiggleRun& run, std::span<const float> values)
+      : run_(run), values_(values), kept_(kept_samples(run, values)) {}
+  std::size_t size() const { return kept_.empty() ? values_.size() : kept_.size(); }
+  WigglePoint operator[](std::size_t k) const {
+    const std::size_t i = kept_.empty() ? k : kept_[k];
+    return {x_of(run_, i), deflection(run_, values_[i])};
+  }
+
+ private:
+  const WiggleRun& run_;
+  std::span<const float> values_;
+  std::vector<std::size_t> kept_;
+};
+
 }  // namespace
+
+// The gain is never negative, so the lowest and highest samples are the
+// lowest and highest deflections, clipped or not.
+std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const float> values) {
+  const double per_bin = run.dx > 0 ? run.bin / run.dx : 0;
+  std::vector<std::size_t> kept;
+  if (!(per_bin > kMinSamplesPerBin) || !std::isfinite(per_bin)) return kept;
+  const std::size_t n = values.size();
+  kept.reserve(static_cast<std::size_t>(4 * (static_cast<double>(n) / per_bin + 1)));
+  std::size_t first = 0;
+  for (double k = 1; first < n; ++k) {
+    const std::size_t end = std::min(n, static_cast<std::size_t>(std::ceil(k * per_bin)));
+    std::size_t low = first;
+    std::size_t high = first;
+    for (std::size_t i = first + 1; i < end; ++i) {
+      if (values[i] < values[low]) low = i;
+      if (values[i] > values[high]) high = i;
+    }
+    std::size_t chosen[] = {first, low, high, end - 1};
+    std::sort(std::begin(chosen), std::end(chosen));
+    for (const std::size_t i : chosen) {
+      if (kept.empty() || kept.back() != i) kept.push_back(i);
+    }
+    first = end;
+  }
+  return kept;
+}
 
 WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, bool fill) {
   if (values.empty()) return run.before.value_or(WigglePoint{});
+  const DrawnSamples drawn(run, values);
   if (fill) {
     LobeFiller filler(run.baseline);
     std::optional<WigglePoint> previous = run.before;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      const WigglePoint p{x_of(run, i), deflection(run, values[i])};
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+      const WigglePoint p = drawn[k];
       filler.add(p, previous);
       previous = p;
     }
@@ -93,13 +144,13 @@ WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, boo
     plume::plot(run.before->x, run.baseline + run.before->deflection, kMove);
     code = kDraw;
   }
-  float d = 0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    d = deflection(run, values[i]);
-    plume::plot(x_of(run, i), run.baseline + d, code);
+  WigglePoint p;
+  for (std::size_t k = 0; k < drawn.size(); ++k) {
+    p = drawn[k];
+    plume::plot(p.x, run.baseline + p.deflection, code);
     code = kDraw;
   }
-  return {x_of(run, values.size() - 1), d};
+  return p;
 }
 
 }  // namespace section

@@ -36,7 +36,8 @@ std::vector<std::string> sac_files(const std::vector<std::vector<float>>& traces
     s.delta = static_cast<float>(kInterval);
     s.samples = traces[t];
     if (!dists.empty()) s.dist = dists[t];
-    paths.push_back(fresh_path("t" + std::to_string(t) + ".sac"));
+    std::string name = std::to_string(t);  // not "t" + ...: GCC 12 warns falsely (-Wrestrict) there
+    paths.push_back(fresh_path("t" + name.append(".sac")));
     write_bytes(paths.back(), sac_bytes(s, big_endian));
   }
   return paths;
@@ -301,6 +302,153 @@ TEST(SectionPixels, ClipCutsTheFilledLobe) {
   EXPECT_TRUE(dark(c, x, base + 0.15 * spacing));   // below it, still filled
 }
 
+// ---- dense traces ----
+
+// 200,000 samples over 200 s, a slow swing under noise, with one spike up
+// and one down: at 600 dpi about 60 samples share each dot of the time axis.
+constexpr std::size_t kDenseSamples = 200'000;
+constexpr std::size_t kSpikeUp = 123'457;
+constexpr std::size_t kSpikeDown = 7'001;
+std::string dense_sac() {
+  SacTrace s;
+  s.delta = 0.001f;
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < kDenseSamples; ++i) {
+    state = state * 1664525u + 1013904223u;
+    const float noise = static_cast<float>(state >> 8) / static_cast<float>(1u << 24) - 0.5f;
+    s.samples.push_back(std::sin(static_cast<float>(i) * 1.5e-4f) + 0.3f * noise);
+  }
+  s.samples[kSpikeUp] = 4.0f;
+  s.samples[kSpikeDown] = -3.0f;
+  const std::string path = fresh_path("dense.sac");
+  write_bytes(path, sac_bytes(s, true));
+  return path;
+}
+
+struct Extent {
+  std::size_t draws = 0;
+  double low = 1e9, high = -1e9, left = 1e9, right = -1e9;
+};
+// The one trace's wiggle: the longest chain of motions whose x never falls,
+// across the plotter's path restarts (a move to where the pen stands).
+// Dense samples share x values at the document's 0.001 point precision.
+Extent wiggle_extent(const SectionRun& run) {
+  std::vector<Motion> longest, chain;
+  for (const Motion& m : motions(run.document)) {
+    const bool continues = !chain.empty() && m.x >= chain.back().x &&
+                           (m.op == 'L' || (m.x == chain.back().x && m.y == chain.back().y));
+    if (!continues) {
+      if (chain.size() > longest.size()) longest.swap(chain);
+      chain.clear();
+    }
+    if (m.op == 'L' || chain.empty()) chain.push_back(m);
+  }
+  if (chain.size() > longest.size()) longest.swap(chain);
+  Extent e;
+  e.draws = longest.empty() ? 0 : longest.size() - 1;
+  for (const Motion& m : longest) {
+    e.low = std::min(e.low, m.y);
+    e.high = std::max(e.high, m.y);
+    e.left = std::min(e.left, m.x);
+    e.right = std::max(e.right, m.x);
+  }
+  return e;
+}
+
+TEST(SectionThinning, DenseSamplesKeepEachDotsExtremesAndEnds) {
+  const std::string sac = dense_sac();
+  const SectionRun every = section_of({sac, "--resolution", "0"});
+  const SectionRun thinned = section_of({sac});
+  ASSERT_TRUE(succeeded(every));
+  ASSERT_TRUE(succeeded(thinned));
+  const Extent all = wiggle_extent(every);
+  const Extent kept = wiggle_extent(thinned);
+  EXPECT_EQ(all.draws, kDenseSamples - 1);
+  // At most four samples per 1/600 inch of a time axis no longer than 15 cm.
+  EXPECT_LE(kept.draws, 4 * static_cast<std::size_t>(15 / 2.54 * 600 + 1));
+  EXPECT_GT(kept.draws, 2 * static_cast<std::size_t>(5 / 2.54 * 600));
+  // Both spikes, the first and the last sample stay where they were.
+  EXPECT_EQ(kept.high, all.high);
+  EXPECT_EQ(kept.low, all.low);
+  EXPECT_EQ(kept.left, all.left);
+  EXPECT_EQ(kept.right, all.right);
+  // A coarser resolution keeps fewer.
+  const SectionRun coarse = section_of({sac, "--resolution", "100"});
+  ASSERT_TRUE(succeeded(coarse));
+  EXPECT_LT(wiggle_extent(coarse).draws, kept.draws / 4);
+}
+
+TEST(SectionThinning, SparseSamplesAreDrawnEveryOne) {
+  const auto files = sac_files(three_traces());
+  std::vector<std::string> args = files;
+  args.push_back("--fill");
+  const SectionRun thinned = section_of(args);
+  args.insert(args.end(), {"--resolution", "0"});
+  const SectionRun every = section_of(args);
+  ASSERT_TRUE(succeeded(thinned));
+  EXPECT_EQ(thinned.document, every.document);
+}
+
+// Pixels dark in one raster and not the other, other than on an edge of
+// what both draw (a neighbour dark in both): thinning may move an edge by a
+// dot, never more.
+struct Difference {
+  std::size_t dark = 0;     // in `a`
+  std::size_t edge = 0;     // differing pixels beside ink both have
+  std::size_t beyond = 0;   // differing pixels away from it
+};
+Difference difference(const plume::testing::Raster& a, const plume::testing::Raster& b) {
+  const auto dark = [](const plume::testing::Raster& r, int x, int y) {
+    const std::size_t i = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(r.width) + static_cast<std::size_t>(x));
+    return r.rgb[i] + r.rgb[i + 1] + r.rgb[i + 2] < 3 * 128;
+  };
+  const auto both = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < a.width && y < a.height && dark(a, x, y) && dark(b, x, y);
+  };
+  Difference d;
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
+      d.dark += dark(a, x, y);
+      if (dark(a, x, y) == dark(b, x, y)) continue;
+      bool edge = false;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) edge = edge || both(x + dx, y + dy);
+      }
+      ++(edge ? d.edge : d.beyond);
+    }
+  }
+  return d;
+}
+
+TEST(SectionThinning, ThinnedWiggleAndFillCoverThePixelsOfEverySample) {
+  PLUME_REQUIRE_GHOSTSCRIPT();
+  const std::string sac = dense_sac();
+  for (const bool fill : {false, true}) {
+    SCOPED_TRACE(fill ? "filled" : "wiggle");
+    const auto at = [&](const char* resolution) {
+      std::vector<std::string> args = {sac, "--resolution", resolution};
+      if (fill) args.push_back("--fill");
+      return section_of(args);
+    };
+    const SectionRun thinned = at("300");
+    const SectionRun every = at("0");
+    ASSERT_TRUE(succeeded(thinned));
+    ASSERT_TRUE(succeeded(every));
+    ASSERT_LT(thinned.document.size() * 5, every.document.size());
+    plume::testing::Raster a, b;
+    for (auto [run, raster] : {std::pair{&every, &a}, std::pair{&thinned, &b}}) {
+      const std::string path = fresh_path("dense.eps");
+      std::ofstream(path) << run->document;
+      ASSERT_TRUE(plume::testing::rasterize(path, 300.0, *raster));
+    }
+    ASSERT_TRUE(a.width == b.width && a.height == b.height && a.rgb.size() == b.rgb.size());
+    const Difference d = difference(a, b);
+    EXPECT_GT(d.dark, 100'000u);
+    EXPECT_EQ(d.beyond, 0u);
+    EXPECT_LT(d.edge, d.dark / 20) << d.edge << " of " << d.dark << " dark pixels differ on an edge";
+  }
+}
+
 // ---- time options ----
 
 TEST(SectionTime, WindowKeepsTheSamplesInsideIt) {
@@ -555,6 +703,8 @@ TEST(SectionBadInput, FilesFormatsAndOptions) {
   expect_refused({good[0], "--window", "2", "1"}, {"reversed window", {"--window"}});
   expect_refused({good[0], "--window", "1"}, {"short window", {"--window"}});
   expect_refused({good[0], "--reduce", "nan"}, {"nan velocity", {"--reduce"}});
+  expect_refused({good[0], "--resolution", "0.5"}, {"fractional resolution", {"--resolution", "at least 1"}});
+  expect_refused({good[0], "--resolution", "-600"}, {"negative resolution", {"--resolution"}});
   expect_refused({}, {"no inputs", {"no input files"}});
   expect_refused({good[0], good[1], "--reduce", "8"}, {"reduce without distances", {"--reduce", "distance"}});
 }
