@@ -25,6 +25,10 @@ W3  plume-section on 1,000 traces of 10,000 samples in one SEG-Y file (IEEE
     bench/e2e/make_section_inputs.py with /usr/bin/python3 and segyio; W3 is
     skipped when plume-section, segyio or GMT is missing. The documents of W3
     are different drawings and are not compared with one another.
+    Beside them: plume-section on the same SEG-Y file thinned to 300 dpi (the
+    resolution of pssegy's bitmap), and on one day of 100 Hz samples in one
+    SAC file (8,640,000 samples) as it thins them by default and with every
+    sample drawn (--resolution 0).
 
 W1 and W2 are also written as PDF, SVG and PNG through the library
 (bench_w1_plume and bench_w2_formats: traceplot with its unit connected to
@@ -77,6 +81,8 @@ W3_TRACES = 1_000
 W3_SAMPLES = 10_000
 SMOKE_W3_TRACES = 10
 SMOKE_W3_SAMPLES = 2_000
+W3_DAY_SAMPLES = 8_640_000  # one day at 100 Hz
+SMOKE_W3_DAY_SAMPLES = 360_000
 # traceplot's run parameters for W3: 0.4 cm per unit of the 0.004 s
 # interval (40 s in 16 cm), 0.0025 cm per metre of offset (1,000 traces
 # 10 m apart in 25 cm), 0.0002 cm per sample unit.
@@ -369,6 +375,16 @@ def plan(args, work):
                                     w3_dir, os.path.join(w3_dir, "fort.8"), runs,
                                     stdin=os.path.join(work, "w3-parameters.txt"), per_repetition=short,
                                     alternates_with="w3_section"))
+        programs.append(Program("w3_section_300", "W3/300", "plume-section, SEG-Y, 300 dpi",
+                                [section, segy, "--resolution", "300", "-o", os.path.join(w3_dir, "section-300.eps")],
+                                w3_dir, os.path.join(w3_dir, "section-300.eps"), runs, per_repetition=short))
+        day = os.path.join(w3_dir, "day.sac")
+        programs.append(Program("w3_day", "W3/day", "plume-section, a day at 100 Hz",
+                                [section, day, "-o", os.path.join(w3_dir, "day.eps")], w3_dir,
+                                os.path.join(w3_dir, "day.eps"), runs, per_repetition=short))
+        programs.append(Program("w3_day_every", "W3/day0", "the same, every sample",
+                                [section, day, "--resolution", "0", "-o", os.path.join(w3_dir, "day-every.eps")],
+                                w3_dir, os.path.join(w3_dir, "day-every.eps"), slow_runs))
         programs.append(Program("w3_section_sac", "W3/sac", "plume-section, SAC files",
                                 [section] + sac_files + ["-o", os.path.join(w3_dir, "section-sac.eps")], w3_dir,
                                 os.path.join(w3_dir, "section-sac.eps"), runs))
@@ -397,6 +413,7 @@ def plan(args, work):
         "w2_growth_traces": SMOKE_W2_GROWTH_TRACES if smoke else W2_GROWTH_TRACES,
         "w3_traces": w3_traces,
         "w3_samples": w3_samples,
+        "w3_day_samples": SMOKE_W3_DAY_SAMPLES if smoke else W3_DAY_SAMPLES,
     }
     w3_wanted = any(p.key.startswith("w3_") for p in programs)
     return programs, notes, workloads, {"w1": os.path.dirname(w1_out), "w2": w2_dir, "growth": growth_dir,
@@ -486,7 +503,8 @@ def generate(args, dirs, workloads, programs):
         with open(dirs["w3_params"], "w") as f:
             f.write(W3_PARAMETERS)
         maker = os.path.join(os.path.dirname(os.path.abspath(__file__)), "e2e", "make_section_inputs.py")
-        run_program([W3_PYTHON, maker, dirs["w3"], str(workloads["w3_traces"]), str(workloads["w3_samples"])],
+        run_program([W3_PYTHON, maker, dirs["w3"], str(workloads["w3_traces"]), str(workloads["w3_samples"]),
+                     str(workloads["w3_day_samples"])],
                     os.path.dirname(dirs["w3"]), None, os.path.join(os.path.dirname(dirs["w3"]), "w3-inputs"))
     if not args.no_formats and any("_gmt_" in p.key and p.key[:3] in ("w1_", "w2_") for p in programs):
         generate_gmt_tables(args, dirs, workloads, dirs["params"])

@@ -4,12 +4,16 @@ samples: one SEG-Y file written by segyio (IEEE floats, big-endian), one
 SAC file per trace (written here from the published header layout), and
 traceplot's fixed-column trace file.
 
-    /usr/bin/python3 bench/e2e/make_section_inputs.py DIR TRACES SAMPLES
+    /usr/bin/python3 bench/e2e/make_section_inputs.py DIR TRACES SAMPLES [DAY_SAMPLES]
 
 Trace i (from 0) sits at offset 10 (i + 1) m (SAC dist in km); samples are
 a decaying sine from an onset that moves with the offset, below 1000 in
 magnitude so that every value fits the trace file's 12-column fields.
 The sample interval is 4 ms.
+
+With DAY_SAMPLES, also day.sac: one trace of that many samples at 100 Hz
+(8,640,000 is a day), an event in the middle of weak noise, for the rows
+that draw a dense trace thinned and sample by sample.
 """
 import os
 import struct
@@ -45,11 +49,11 @@ def write_segy(path, data):
             f.trace[i] = data[i]
 
 
-def sac_header(npts, dist_km, station):
+def sac_header(npts, dist_km, station, delta=INTERVAL_US * 1e-6):
     floats = [-12345.0] * 70
-    floats[0] = INTERVAL_US * 1e-6  # delta
+    floats[0] = delta  # delta
     floats[5] = 0.0  # b
-    floats[6] = (npts - 1) * INTERVAL_US * 1e-6  # e
+    floats[6] = (npts - 1) * delta  # e
     floats[50] = dist_km  # dist
     ints = [-12345] * 40
     ints[76 - 70] = 6  # nvhdr
@@ -71,6 +75,18 @@ def write_sac(directory, data):
             f.write(data[i].astype("<f4").tobytes())
 
 
+def write_day(path, count):
+    rng = np.random.default_rng(1)
+    t = np.arange(count, dtype=np.float64)
+    onset = count // 2
+    shifted = np.clip(t - onset, 0, None)
+    event = 50.0 * np.sin(shifted * 0.2) * np.exp(-shifted * 2e-4) * (t >= onset)
+    data = (rng.normal(0.0, 1.0, count) + event).astype("<f4")
+    with open(path, "wb") as f:
+        f.write(sac_header(count, 100.0, "DAY", delta=0.01))
+        f.write(data.tobytes())
+
+
 def write_trace_file(path, data):
     with open(path, "w") as f:
         f.write("%12.5f%12.5f\n%5d\n" % (INTERVAL_US * 1e-6, 0.0, data.shape[0]))
@@ -89,6 +105,8 @@ def main():
     write_segy(os.path.join(directory, "section.sgy"), data)
     write_sac(os.path.join(directory, "sac"), data)
     write_trace_file(os.path.join(directory, "fort.10"), data)
+    if len(sys.argv) > 4:
+        write_day(os.path.join(directory, "day.sac"), int(sys.argv[4]))
 
 
 if __name__ == "__main__":
