@@ -811,18 +811,36 @@ void Interpreter::rectangle(double x, double y, double w, double h, bool filled)
   if (kept) cairo_append_path(cr, kept.get());
 }
 
+namespace {
+
+// FreeType refuses glyphs beyond about 65,000 pixels a side, and cairo then
+// keeps the error for the rest of the context's life. Text larger than this
+// is measured at this size and scaled, and drawn as outlines.
+constexpr double kLargestGlyphPixels = 16384;
+
+cairo_matrix_t glyph_matrix(double size) { return {size, 0, 0, -size, 0, 0}; }  // glyph y points down in cairo
+
+// The size of `size` point glyphs in the pixels of a context with `matrix`.
+double glyph_pixels(double size, const Matrix& matrix) {
+  return size * std::max(std::hypot(matrix.a, matrix.b), std::hypot(matrix.c, matrix.d));
+}
+
+}  // namespace
+
 void Interpreter::show(const std::string& bytes) {
   State& s = *state_;
   flush_line();
   if (!s.has_point || !s.has_font || !(s.font_size > 1e-6 && s.font_size < 1e6)) return;
   const std::string text = fonts_.to_utf8(bytes, s.font.encoding);
   if (text.empty()) return;
-  // Glyph space points down in cairo and up in PostScript.
-  cairo_matrix_t font_matrix{s.font_size, 0, 0, -s.font_size, 0, 0};
+  const double measured_size = std::min(s.font_size, kLargestGlyphPixels);
+  const double grow = s.font_size / measured_size;
+  const cairo_matrix_t font_matrix = glyph_matrix(measured_size);
   cairo_set_font_face(scratch_, s.font.face);
   cairo_set_font_matrix(scratch_, &font_matrix);
   cairo_text_extents_t e;
   cairo_text_extents(scratch_, text.c_str(), &e);
+  for (double* v : {&e.x_bearing, &e.y_bearing, &e.width, &e.height, &e.x_advance, &e.y_advance}) *v *= grow;
   Box ink;
   if (e.width > 0 && e.height > 0) {
     for (const Point corner : {Point{e.x_bearing, e.y_bearing}, Point{e.x_bearing + e.width, e.y_bearing},
@@ -833,15 +851,47 @@ void Interpreter::show(const std::string& bytes) {
     }
   }
   add_ink(ink);
-  if (canvas_.cr) {
-    sync_clip();
-    sync_paint();
-    cairo_set_font_face(canvas_.cr, s.font.face);
-    cairo_set_font_matrix(canvas_.cr, &font_matrix);
-    cairo_show_text(canvas_.cr, text.c_str());
-  }
+  if (canvas_.cr) draw_text(text, {e.x_advance, e.y_advance});
   const Point advance = s.ctm.apply_linear({e.x_advance, e.y_advance});
   s.point = {s.point.x + advance.x, s.point.y + advance.y};
+}
+
+void Interpreter::draw_text(const std::string& text, Point advance) {
+  const State& s = *state_;
+  cairo_t* cr = canvas_.cr;
+  sync_clip();
+  sync_paint();
+  if (glyph_pixels(s.font_size, canvas_.page.after(s.ctm)) <= kLargestGlyphPixels) {
+    const cairo_matrix_t font_matrix = glyph_matrix(s.font_size);
+    cairo_set_font_face(cr, s.font.face);
+    cairo_set_font_matrix(cr, &font_matrix);
+    cairo_show_text(cr, text.c_str());
+    return;
+  }
+  // Outlines taken where the rasteriser works (the scratch context, no
+  // transform), then scaled up on the canvas; the path being built stays.
+  const double outline_size = kLargestGlyphPixels / 16;
+  const cairo_matrix_t outline_matrix = glyph_matrix(outline_size);
+  cairo_set_font_face(scratch_, s.font.face);
+  cairo_set_font_matrix(scratch_, &outline_matrix);
+  cairo_new_path(scratch_);
+  cairo_move_to(scratch_, 0, 0);
+  cairo_text_path(scratch_, text.c_str());
+  const PathCopy glyphs(cairo_copy_path(scratch_), PathDeleter{});
+  cairo_new_path(scratch_);
+  double x = 0, y = 0;
+  cairo_get_current_point(cr, &x, &y);
+  const PathCopy kept(cairo_copy_path(cr), PathDeleter{});
+  cairo_new_path(cr);
+  cairo_save(cr);
+  cairo_translate(cr, x, y);
+  cairo_scale(cr, s.font_size / outline_size, s.font_size / outline_size);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  cairo_append_path(cr, glyphs.get());
+  cairo_fill(cr);
+  cairo_restore(cr);
+  cairo_append_path(cr, kept.get());
+  cairo_move_to(cr, x + advance.x, y + advance.y);  // where show leaves the point
 }
 
 // --- Graphics state ----------------------------------------------------

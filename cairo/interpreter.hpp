@@ -90,6 +90,7 @@ class Interpreter {
   void clip();
   void rectangle(double x, double y, double w, double h, bool filled);
   void show(const std::string& bytes);
+  void draw_text(const std::string& text, Point advance);
   void gsave();
   void grestore();
   void concat(const Matrix& m);

@@ -109,7 +109,8 @@ std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const floa
   kept.reserve(static_cast<std::size_t>(4 * (static_cast<double>(n) / per_bin + 1)));
   std::size_t first = 0;
   for (double k = 1; first < n; ++k) {
-    const std::size_t end = std::min(n, static_cast<std::size_t>(std::ceil(k * per_bin)));
+    const double edge = std::ceil(k * per_bin);  // may lie far beyond any size_t
+    const std::size_t end = edge < static_cast<double>(n) ? static_cast<std::size_t>(edge) : n;
     std::size_t low = first;
     std::size_t high = first;
     for (std::size_t i = first + 1; i < end; ++i) {

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -112,6 +113,57 @@ TEST(Interpreter, TextExtentComesFromTheFont) {
   EXPECT_NEAR(inks[0].y0, 10, 0.2);
   EXPECT_NEAR(inks[0].y1, 10 + 0.662 * 20, 0.3);
   EXPECT_NEAR(inks[0].x1 - inks[0].x0, 0.7 * 20, 1.0);
+}
+
+// Beyond some 65,000 pixels FreeType refuses a glyph and cairo keeps the
+// error: such text is measured and drawn from outlines taken at a smaller
+// size, and the text after it is measured as before.
+TEST(Interpreter, TextTooLargeForTheRasteriserIsMeasuredAndTheNextTextToo) {
+  const auto inks = measure(std::string(kPrologue) + " 10 10 pQ\n 900000 tR\n (H) show\nshowpage\n" +
+                            " 10 10 pQ\n 20 tR\n (H) show\nshowpage\n");
+  ASSERT_EQ(inks.size(), 2u);
+  EXPECT_NEAR(inks[0].y1, 10 + 0.662 * 900000, 0.02 * 900000);
+  EXPECT_NEAR(inks[0].x1 - inks[0].x0, 0.7 * 900000, 0.05 * 900000);
+  EXPECT_NEAR(inks[1].y1, 10 + 0.662 * 20, 0.3);
+  EXPECT_NEAR(inks[1].x1 - inks[1].x0, 0.7 * 20, 1.0);
+}
+
+// The left stem of Times-Roman's H, a fifth of the way up: x in glyph
+// units of one em, found from the font's own outline.
+double left_stem_of_h() {
+  Fonts fonts;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_font_face(cr, fonts.find("Times-Roman").face);
+  cairo_set_font_size(cr, 1000);
+  cairo_move_to(cr, 0, 0);
+  cairo_text_path(cr, "H");
+  double first = -1, last = -1;
+  for (int x = 0; x < 700; ++x) {
+    if (cairo_in_fill(cr, x, -200)) {
+      if (first < 0) first = x;
+      last = x;
+    } else if (first >= 0) {
+      break;
+    }
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  return (first + last) / 2 / 1000;
+}
+
+TEST(Interpreter, TextTooLargeForTheRasteriserIsDrawnAndDrawingGoesOn) {
+  const double size = 100000;  // glyphs of 100,000 pixels on the 1 pixel/point raster
+  const double stem = left_stem_of_h();
+  ASSERT_GT(stem, 0);
+  // Put the stem's middle, a fifth of the way up, at (50, 50); then draw a
+  // white line across it and a black line after the text.
+  char origin[64];
+  std::snprintf(origin, sizeof origin, " %.3f %.3f pQ\n", 50 - stem * size, 50 - 0.2 * size);
+  const std::string doc = std::string(kPrologue) + origin + " 100000 tR\n (H) show\n" +
+                          "1 1 1 setrgbcolor 3 setlinewidth\n 0 40 pQ\n 100 40 pL\nstroke\n";
+  EXPECT_EQ(draw_and_sample(doc, 50, 50), 0x000000u);
+  EXPECT_EQ(draw_and_sample(doc, 50, 40), 0xFFFFFFu);
 }
 
 TEST(Interpreter, PagesEndAtShowpageAndAtTheEndWhenInked) {
