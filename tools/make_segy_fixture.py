@@ -17,6 +17,7 @@ at the positions segyio gave the headers.
 """
 import json
 import sys
+import types
 
 import numpy as np
 import segyio
@@ -47,11 +48,11 @@ def main():
         traces = layout["traces"]
         count, samples = len(traces), len(traces[0]["samples"])
 
-    s = segyio.spec()
-    s.format = fmt
-    s.samples = list(range(samples))
-    s.tracecount = count
-    s.endian = endian
+    # An unstructured file (no inline/crossline sorting): segyio.create
+    # takes any object with these attributes.
+    s = types.SimpleNamespace(iline=189, xline=193, ilines=None, xlines=None, offsets=[1], sorting=None,
+                              ext_headers=0, format=fmt, samples=list(range(samples)), tracecount=count,
+                              endian=endian)
     dtype = SAMPLE_TYPES[fmt]
     narrow = SAMPLE_BYTES[fmt] < 4
     kept = []

@@ -18,6 +18,7 @@ that draw a dense trace thinned and sample by sample.
 import os
 import struct
 import sys
+import types
 
 import numpy as np
 import segyio
@@ -36,10 +37,11 @@ def samples(traces, count):
 
 
 def write_segy(path, data):
-    layout = segyio.spec()
-    layout.format = 5
-    layout.samples = list(range(data.shape[1]))
-    layout.tracecount = data.shape[0]
+    # An unstructured file (no inline/crossline sorting): segyio.create
+    # takes any object with these attributes.
+    layout = types.SimpleNamespace(iline=189, xline=193, ilines=None, xlines=None, offsets=[1], sorting=None,
+                                   ext_headers=0, format=5, samples=list(range(data.shape[1])),
+                                   tracecount=data.shape[0], endian="big")
     with segyio.create(path, layout) as f:
         f.bin.update({segyio.BinField.Interval: INTERVAL_US})
         for i in range(data.shape[0]):
