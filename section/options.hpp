@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "section/processing.hpp"
+
 namespace section {
 
 enum class Normalize { trace, all, none };
@@ -22,6 +24,7 @@ struct Options {
   // Dots per inch along the time axis at which dense samples are thinned
   // to each dot's extremes; 0 draws every sample.
   double resolution = 600;
+  Processing processing;
   std::string title;
   bool help = false;
   bool version = false;

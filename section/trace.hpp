@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,8 +14,13 @@ namespace section {
 enum class Format { sac, segy, miniseed, trace_file };
 const char* format_name(Format format);
 
+// Time picks a header may carry: SAC o, a, t0 ... t9.
+enum class Pick { o, a, t0, t1, t2, t3, t4, t5, t6, t7, t8, t9 };
+inline constexpr std::size_t kPickCount = 12;
+
 struct TraceHeader {
-  std::string label;            // station and channel, or empty
+  std::string label;            // NET.STA.LOC.CHA without its empty parts, or empty
+  std::string network, station, location, channel;  // trimmed, possibly empty
   double interval = 0.0;        // seconds between samples, > 0
   double begin = 0.0;           // time of the first sample, seconds
   bool absolute_time = false;   // begin counts from the epoch (miniSEED)
@@ -22,6 +28,14 @@ struct TraceHeader {
   std::optional<double> gcarc_deg;  // SAC gcarc
   std::optional<double> offset_m;   // SEG-Y offset, scalar applied
   std::optional<double> position;   // trace file position, no unit
+  std::optional<double> azimuth_deg;      // SAC az
+  std::optional<double> backazimuth_deg;  // SAC baz
+  // Picks in the frame of `begin` (seconds), unset when the header has none.
+  std::array<std::optional<double>, kPickCount> picks{};
+  // UTC time of the frame's zero, seconds since 1970-01-01 (SAC nz*,
+  // SEG-Y year/day/hour/minute/second); absolute frames (miniSEED) count
+  // from the epoch already.
+  std::optional<double> reference_epoch;
 };
 
 // Receives what a reader finds. Traces are numbered from 0 in the order
