@@ -15,6 +15,16 @@ constexpr int kDraw = 2;
 float deflection(const WiggleRun& run, float value) { return std::clamp(value * run.gain, -run.limit, run.limit); }
 float x_of(const WiggleRun& run, std::size_t i) { return static_cast<float>(run.x0 + static_cast<double>(i) * run.dx); }
 
+// The pen to a point of the run's plane: time along x, or along y.
+void pen_to(const WiggleRun& run, float x, float deflection, int code) {
+  const float across = run.baseline + deflection;
+  if (run.vertical) {
+    plume::plot(across, x, code);
+  } else {
+    plume::plot(x, across, code);
+  }
+}
+
 // Where the straight line between two points crosses the baseline.
 float crossing(WigglePoint a, WigglePoint b) {
   return a.x + (b.x - a.x) * (-a.deflection / (b.deflection - a.deflection));
@@ -24,7 +34,7 @@ float crossing(WigglePoint a, WigglePoint b) {
 // and back down, filled with the current colour.
 class LobeFiller {
  public:
-  explicit LobeFiller(float baseline) : baseline_(baseline) {}
+  explicit LobeFiller(const WiggleRun& run) : run_(run) {}
 
   void add(WigglePoint p, const std::optional<WigglePoint>& previous) {
     if (p.deflection > 0) {
@@ -51,27 +61,27 @@ class LobeFiller {
   }
   // Two moves in a row restart the plotter's path and its motion count.
   void start_at(float x) {
-    plume::plot(x, baseline_, kMove);
-    plume::plot(x, baseline_, kMove);
+    pen_to(run_, x, 0, kMove);
+    pen_to(run_, x, 0, kMove);
     open_ = true;
     points_ = 0;
   }
   void draw_to(WigglePoint p) {
-    plume::plot(p.x, baseline_ + p.deflection, kDraw);
+    pen_to(run_, p.x, p.deflection, kDraw);
     if (++points_ >= kMaxFillPoints) {
       close(p.x);
       start_at(p.x);
-      plume::plot(p.x, baseline_ + p.deflection, kDraw);
+      pen_to(run_, p.x, p.deflection, kDraw);
       points_ = 1;
     }
   }
   void close(float x) {
-    plume::plot(x, baseline_, kDraw);
+    pen_to(run_, x, 0, kDraw);
     plume::fillup();
     open_ = false;
   }
 
-  float baseline_;
+  const WiggleRun& run_;
   bool open_ = false;
   int points_ = 0;
 };
@@ -102,7 +112,7 @@ class DrawnSamples {
 // The gain is never negative, so the lowest and highest samples are the
 // lowest and highest deflections, clipped or not.
 std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const float> values) {
-  const double per_bin = run.dx > 0 ? run.bin / run.dx : 0;
+  const double per_bin = run.dx != 0 ? run.bin / std::fabs(run.dx) : 0;
   std::vector<std::size_t> kept;
   if (!(per_bin > kMinSamplesPerBin) || !std::isfinite(per_bin)) return kept;
   const std::size_t n = values.size();
@@ -131,7 +141,7 @@ WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, boo
   if (values.empty()) return run.before.value_or(WigglePoint{});
   const DrawnSamples drawn(run, values);
   if (fill) {
-    LobeFiller filler(run.baseline);
+    LobeFiller filler(run);
     std::optional<WigglePoint> previous = run.before;
     for (std::size_t k = 0; k < drawn.size(); ++k) {
       const WigglePoint p = drawn[k];
@@ -142,13 +152,13 @@ WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, boo
   }
   int code = kMove;
   if (run.before) {
-    plume::plot(run.before->x, run.baseline + run.before->deflection, kMove);
+    pen_to(run, run.before->x, run.before->deflection, kMove);
     code = kDraw;
   }
   WigglePoint p;
   for (std::size_t k = 0; k < drawn.size(); ++k) {
     p = drawn[k];
-    plume::plot(p.x, run.baseline + p.deflection, code);
+    pen_to(run, p.x, p.deflection, code);
     code = kDraw;
   }
   return p;

@@ -10,12 +10,15 @@
 namespace section {
 
 struct WigglePoint {
-  float x = 0;
+  float x = 0;           // along the time axis, centimetres
   float deflection = 0;  // centimetres above the baseline
 };
 
 struct WiggleRun {
   float baseline = 0;  // centimetres
+  // Time runs along y (dx then usually negative, downwards) and the
+  // deflections along x, to the right.
+  bool vertical = false;
   double x0 = 0;       // x of the first value
   double dx = 0;       // centimetres between samples
   float gain = 0;      // centimetres per sample unit
