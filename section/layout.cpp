@@ -115,7 +115,7 @@ TraceHeight trace_height(std::vector<double> places, double length, double scale
   const double quarter = length / 4;
   TraceHeight h;
   if (gaps.empty()) {  // one baseline (or all at one place): it stands in the middle
-    h.spacing_cm = length / 4;
+    h.spacing_cm = quarter;
     h.peak_cm = size_cm ? *size_cm : scale * h.spacing_cm;
     h.margin_cm = length / 2;
     return h;
@@ -126,17 +126,12 @@ TraceHeight trace_height(std::vector<double> places, double length, double scale
   std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(typical), gaps.end());
   // The typical gap as a fraction of the baselines' span.
   const double q = gaps[typical] / (places.back() - places.front());
-  if (size_cm) {
-    h.peak_cm = *size_cm;
-    h.margin_cm = std::min(*size_cm, quarter);
-    h.spacing_cm = q * (length - 2 * h.margin_cm);
-    return h;
-  }
-  // peak = scale * q * (length - 2 * peak), while the margin is the peak.
-  h.peak_cm = scale * q * length / (1 + 2 * scale * q);
-  h.margin_cm = std::min(h.peak_cm, quarter);
+  // spacing = q * (length - 2 * margin), the margin half a spacing: the
+  // layout stays the same whatever the wiggles' height.
+  h.spacing_cm = q * length / (1 + q);
+  h.margin_cm = std::min(h.spacing_cm / 2, quarter);
   h.spacing_cm = q * (length - 2 * h.margin_cm);
-  h.peak_cm = scale * h.spacing_cm;
+  h.peak_cm = size_cm ? *size_cm : scale * h.spacing_cm;
   return h;
 }
 

@@ -75,8 +75,8 @@ struct TraceHeight {
 // that the wide gaps of an uneven network do not make the close traces
 // cover each other.
 // The peak reaches `scale` typical gaps, or `size_cm` when given; the
-// outermost traces keep that much room inside the frame (at most a quarter
-// of the axis).
+// outermost baselines keep half a typical gap (at most a quarter of the
+// axis) inside the frame.
 TraceHeight trace_height(std::vector<double> places, double length, double scale, const double* size_cm);
 
 }  // namespace section
