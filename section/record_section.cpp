@@ -61,6 +61,7 @@ class HeaderCollector : public TraceVisitor {
     e.first_time = e.has_samples ? std::min(e.first_time, start) : start;
     e.last_time = e.has_samples ? std::max(e.last_time, end) : end;
     e.has_samples = true;
+    e.sample_count += count;
   }
 
   void samples(std::size_t, double, std::span<const float>) override {}
@@ -119,7 +120,11 @@ class WholeTracePass : public TraceVisitor {
     const bool joins = !pieces.empty() &&
                        std::fabs(start - (pieces.back().start + static_cast<double>(pieces.back().values.size()) * interval)) <=
                            0.5 * interval;
-    if (!joins) pieces.push_back(Piece{start, {}});
+    if (!joins) {
+      pieces.push_back(Piece{start, s_.buffers.take()});
+      // The first piece of a trace usually holds all of it.
+      if (pieces.size() == 1) pieces.back().values.reserve(static_cast<std::size_t>(s_.traces[index].sample_count));
+    }
     pieces.back().values.insert(pieces.back().values.end(), values.begin(), values.end());
   }
 
@@ -133,6 +138,7 @@ class WholeTracePass : public TraceVisitor {
       TraceEntry& e = s_.traces[index];
       process_whole(e, pieces);
       whole(e, pieces);
+      for (Piece& p : pieces) s_.buffers.give(std::move(p.values));
     }
     held_.clear();
   }
@@ -201,13 +207,6 @@ class Drawer : public WholeTracePass {
       const auto count = static_cast<std::int64_t>(p.values.size());
       const auto [first, last] = inside(t0, e.interval, count, s_.time.low, s_.time.high);
       if (first > last) continue;
-      // Deflections in centimetres, scaled in double precision so that
-      // tiny and huge amplitudes alike reach the page.
-      scaled_.clear();
-      for (std::int64_t i = first; i <= last; ++i) {
-        const double v = p.values[static_cast<std::size_t>(i)] * per_unit;
-        scaled_.push_back(static_cast<float>(std::isnan(v) ? 0.0 : std::clamp(v, -kFarOffPage, kFarOffPage)));
-      }
       WiggleRun run;
       run.vertical = vertical;
       const double u0 = s_.time.at(t0 + static_cast<double>(first) * e.interval);
@@ -221,11 +220,12 @@ class Drawer : public WholeTracePass {
         run.x0 = PageLayout::kLeft + u0;
         run.dx = du;
       }
-      run.gain = 1.0f;
+      run.gain = per_unit;
       run.bin = o_.resolution > 0 ? kCmPerInch / o_.resolution : 0.0;
       // Without a clip, deflections still stop 100 m off the page.
       run.limit = static_cast<float>(o_.clip ? std::min(*o_.clip * s_.height.spacing_cm, kFarOffPage) : kFarOffPage);
-      draw_wiggle(run, scaled_, o_.fill);
+      const std::span<const double> values(p.values);
+      draw_wiggle(run, values.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)), o_.fill);
     }
   }
 
@@ -243,7 +243,6 @@ class Drawer : public WholeTracePass {
   }
 
   const Options& o_;
-  std::vector<float> scaled_;
 };
 
 std::optional<double> placement_value(const TraceEntry& e, Placement p) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ struct TraceEntry {
   double first_time = 0;  // extent of its samples, in its own frame
   double last_time = 0;
   bool has_samples = false;
+  std::int64_t sample_count = 0;
   std::optional<double> dist_km, gcarc_deg, offset_m, position, azimuth_deg, backazimuth_deg;
   std::array<std::optional<double>, kPickCount> picks{};
   std::optional<double> reference_epoch;
@@ -63,6 +65,26 @@ struct TraceEntry {
   double place = 0;        // value on the position axis
   double time_shift = 0;   // subtracted from its times: frame, alignment, shift, reduction
   double peak = 0;         // largest |sample| inside the time window, processed
+};
+
+// Sample buffers kept between traces and passes, so that a long trace is
+// allocated (and its pages touched) once rather than at every reading.
+class SampleBuffers {
+ public:
+  std::vector<double> take() {
+    if (spare_.empty()) return {};
+    std::vector<double> v = std::move(spare_.back());
+    spare_.pop_back();
+    v.clear();
+    return v;
+  }
+  void give(std::vector<double>&& v) {
+    if (spare_.size() < kKept) spare_.push_back(std::move(v));
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  std::vector<std::vector<double>> spare_;
 };
 
 struct Section {
@@ -77,6 +99,7 @@ struct Section {
   double global_peak = 0;
   Options options;                      // as read_headers was given them
   std::vector<std::string> notes;       // for standard error: traces left out and why
+  SampleBuffers buffers;
   std::size_t drawn_count() const;
 };
 

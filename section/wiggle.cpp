@@ -12,7 +12,13 @@ namespace {
 constexpr int kMove = 3;
 constexpr int kDraw = 2;
 
-float deflection(const WiggleRun& run, float value) { return std::clamp(value * run.gain, -run.limit, run.limit); }
+// In double precision: tiny samples times a huge gain, or huge ones, still
+// land on the page; a NaN deflection is none.
+float deflection(const WiggleRun& run, double value) {
+  const double d = value * run.gain;
+  if (std::isnan(d)) return 0.0f;
+  return static_cast<float>(std::clamp(d, -static_cast<double>(run.limit), static_cast<double>(run.limit)));
+}
 float x_of(const WiggleRun& run, std::size_t i) { return static_cast<float>(run.x0 + static_cast<double>(i) * run.dx); }
 
 // The pen to a point of the run's plane: time along x, or along y.
@@ -93,7 +99,7 @@ constexpr double kMinSamplesPerBin = 4;
 // The samples a wiggle draws: every one, or those kept_samples chose.
 class DrawnSamples {
  public:
-  DrawnSamples(const WiggleRun& run, std::span<const float> values)
+  DrawnSamples(const WiggleRun& run, std::span<const double> values)
       : run_(run), values_(values), kept_(kept_samples(run, values)) {}
   std::size_t size() const { return kept_.empty() ? values_.size() : kept_.size(); }
   WigglePoint operator[](std::size_t k) const {
@@ -103,7 +109,7 @@ class DrawnSamples {
 
  private:
   const WiggleRun& run_;
-  std::span<const float> values_;
+  std::span<const double> values_;
   std::vector<std::size_t> kept_;
 };
 
@@ -111,7 +117,7 @@ class DrawnSamples {
 
 // The gain is never negative, so the lowest and highest samples are the
 // lowest and highest deflections, clipped or not.
-std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const float> values) {
+std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const double> values) {
   const double per_bin = run.dx != 0 ? run.bin / std::fabs(run.dx) : 0;
   std::vector<std::size_t> kept;
   if (!(per_bin > kMinSamplesPerBin) || !std::isfinite(per_bin)) return kept;
@@ -137,7 +143,7 @@ std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const floa
   return kept;
 }
 
-WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, bool fill) {
+WigglePoint draw_wiggle(const WiggleRun& run, std::span<const double> values, bool fill) {
   if (values.empty()) return run.before.value_or(WigglePoint{});
   const DrawnSamples drawn(run, values);
   if (fill) {
