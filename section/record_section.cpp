@@ -24,6 +24,18 @@ constexpr double kKmPerDegree = 111.19492664;  // mean Earth radius 6371 km
 constexpr double kFarOffPage = 1e4;            // centimetres
 constexpr double kCmPerInch = 2.54;
 
+// NET.STA.LOC.CHA without its empty parts, for headers that carry the
+// parts alone.
+std::string label_of_parts(const TraceHeader& h) {
+  std::string label;
+  for (const std::string* part : {&h.network, &h.station, &h.location, &h.channel}) {
+    if (part->empty()) continue;
+    if (!label.empty()) label += '.';
+    label += *part;
+  }
+  return label;
+}
+
 // Pass 1: one entry per trace, its extent from the runs.
 class HeaderCollector : public TraceVisitor {
  public:
@@ -37,7 +49,7 @@ class HeaderCollector : public TraceVisitor {
     const std::size_t index = base_ + trace;
     if (index >= traces_.size()) traces_.resize(index + 1);
     TraceEntry& e = traces_[index];
-    e.label = h.label;
+    e.label = h.label.empty() ? label_of_parts(h) : h.label;
     e.network = h.network;
     e.station = h.station;
     e.location = h.location;

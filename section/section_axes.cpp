@@ -212,7 +212,12 @@ void draw_frame(const Section& s, const Options& o) {
 
   add_labels(s, o, text);
   if (!o.title.empty()) {
-    const std::string title = drawable_title(o.title);
+    std::string title;
+    try {
+      title = drawable_title(o.title);
+    } catch (const UsageError&) {  // refused by the command line; other callers get it made safe
+      title = font_text(o.title, 60);
+    }
     // Long titles are set smaller, to the width of the frame and labels.
     const double room = PL::kWidth + 2.5;
     const double height = std::min(kTitleHeight, kTitleHeight * room / text_width(title, kTitleHeight, Font::helvetica_bold));
