@@ -309,6 +309,34 @@ TEST(SectionProcessing, AnOffsetIsRemovedBeforeTheTraceIsScaled) {
   }
 }
 
+// ---- clock time ----
+
+TEST(SectionTime, AbsoluteTimeLabelsTheUtcClockAcrossMidnight) {
+  MiniseedSegment before;
+  const double midnight = 1.7e9 - std::fmod(1.7e9, 86400.0) + 86400;
+  before.start_seconds = midnight - 90;
+  before.sample_rate = 2;
+  before.samples = test_wavelet(360, 1.0f);  // three minutes
+  MiniseedSegment other = before;
+  other.station = "ST02";
+  other.start_seconds = midnight - 30;
+  auto bytes = miniseed_bytes(before);
+  const auto more = miniseed_bytes(other);
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  const std::string path = fresh_path("midnight.mseed");
+  write_bytes(path, bytes);
+  const SectionRun run = drawn({path, "--time", "absolute"});
+  ASSERT_TRUE(succeeded(run));
+  const auto numbers = bottom_numbers(texts(run.document));
+  ASSERT_GE(numbers.size(), 3u);
+  std::vector<std::string> labels;
+  for (const Text& t : numbers) labels.push_back(t.text);
+  // Four minutes on the axis: whole minutes, HH:MM, through midnight.
+  EXPECT_EQ(labels, (std::vector<std::string>{"23:59", "00:00", "00:01", "00:02"}));
+  const auto all = texts(run.document);
+  EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const Text& t) { return t.text.rfind("UTC time from ", 0) == 0; }));
+}
+
 // ---- text ----
 
 TEST(SectionText, LabelsAndNumbersAreSetInHelveticaAndTheTitleShowsABackslash) {
