@@ -124,8 +124,11 @@ TraceHeight trace_height(std::vector<double> places, double length, double scale
   // single pair of very close ones does not flatten every wiggle.
   const std::size_t typical = (gaps.size() - 1) / 4;
   std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(typical), gaps.end());
-  // The typical gap as a fraction of the baselines' span.
-  const double q = gaps[typical] / (places.back() - places.front());
+  // The typical gap as a fraction of the baselines' span, at least a
+  // quarter of the mean gap: two traces at nearly one place do not flatten
+  // all the others.
+  const double span = places.back() - places.front();
+  const double q = std::max(gaps[typical], 0.25 * span / static_cast<double>(places.size() - 1)) / span;
   // spacing = q * (length - 2 * margin), the margin half a spacing: the
   // layout stays the same whatever the wiggles' height.
   h.spacing_cm = q * length / (1 + q);

@@ -73,7 +73,8 @@ struct TraceHeight {
 // Baselines at `places` (any order) on an axis of `length` cm: the typical
 // gap is the lower quartile of the gaps between distinct neighbours, so
 // that the wide gaps of an uneven network do not make the close traces
-// cover each other.
+// cover each other; but never below a quarter of the mean gap, so that two
+// traces at nearly one place do not flatten the rest.
 // The peak reaches `scale` typical gaps, or `size_cm` when given; the
 // outermost baselines keep half a typical gap (at most a quarter of the
 // axis) inside the frame.

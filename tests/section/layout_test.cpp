@@ -84,6 +84,8 @@ TEST(SectionHeight, NeighboursOfUnevenNetworksKeepApart) {
   EXPECT_LE(2 * h.peak_cm, close_gap_cm * 1.0000001);
   const double size = 1.5;
   EXPECT_EQ(trace_height(uneven, 22, 0.5, &size).peak_cm, 1.5);
+  // Two traces at nearly one place do not flatten a far one.
+  EXPECT_GT(trace_height({0, 1, 3000}, 22, 0.5, nullptr).peak_cm, 0.5);
   // One trace, or all at one place: in the middle, a visible height.
   const TraceHeight one = trace_height({3342}, 22, 0.5, nullptr);
   EXPECT_EQ(one.margin_cm, 11);
