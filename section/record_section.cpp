@@ -319,6 +319,23 @@ std::string identity(const TraceEntry& e) {
   return e.network + "." + e.station + "." + e.location + "." + e.channel;
 }
 
+// A name for a message line: control bytes as escapes, so that a file name
+// cannot forge a line of its own.
+std::string printable(const std::string& name) {
+  std::string out;
+  for (const char c : name) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= ' ' && b != 127) {
+      out += c;
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", b);
+      out += escape;
+    }
+  }
+  return out;
+}
+
 std::string display_name(const TraceEntry& e, std::size_t index) {
   return e.label.empty() ? "trace " + std::to_string(index + 1) : e.label;
 }
@@ -350,8 +367,8 @@ class SectionBuilder {
   }
   void leave_out(std::size_t i, const std::string& why) {
     s_.traces[i].drawn = false;
-    s_.notes.push_back(unit_of(i) + ": trace " + std::to_string(number_in_unit(i)) + " (" +
-                       display_name(s_.traces[i], i) + "): " + why + ", left out");
+    s_.notes.push_back(printable(unit_of(i)) + ": trace " + std::to_string(number_in_unit(i)) + " (" +
+                       printable(display_name(s_.traces[i], i)) + "): " + why + ", left out");
   }
   void require_some(const std::string& why) const {
     if (s_.drawn_count() == 0) fail(source_.unit_name(0), 0, "", why);
