@@ -15,3 +15,13 @@ if(TARGET plume_section_core)
     add_dependencies(section_${name} plume-section)
   endforeach()
 endif()
+
+# The processing against scipy (python3-scipy), through a probe that
+# applies it to samples on standard input.
+if(TARGET plume_section_core)
+  add_executable(section_processing_probe ${CMAKE_CURRENT_LIST_DIR}/section/processing_probe.cpp)
+  target_link_libraries(section_processing_probe PRIVATE plume_section_core)
+  add_test(NAME SectionProcessing.AgreesWithScipy
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/section/processing_check.py
+                   $<TARGET_FILE:section_processing_probe>)
+endif()
