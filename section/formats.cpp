@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <map>
+#include <optional>
 #include <filesystem>
 #include <span>
 
@@ -14,6 +17,13 @@
 
 namespace section {
 namespace {
+
+struct Listed {
+  std::string path;
+  Format format;
+};
+std::map<std::string, std::vector<Listed>>& directory_listings();
+std::vector<Listed> list_directory(const std::string& directory, std::vector<std::string>& notes);
 
 // Text as a trace file holds it: printable ASCII, blanks and line ends.
 bool looks_like_text(const unsigned char* head, std::size_t size) {
@@ -34,11 +44,19 @@ const char* format_name(Format format) {
     case Format::sac_alphanumeric: return "SAC alphanumeric";
     case Format::seismic_unix: return "Seismic Unix";
     case Format::seed_volume: return "SEED volume";
+    case Format::directory: return "directory";
   }
   return "unknown";
 }
 
 Format detect_format(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    std::vector<std::string> notes;
+    directory_listings()[path] = list_directory(path, notes);
+    for (const std::string& note : notes) std::fprintf(stderr, "plume-section: %s\n", note.c_str());
+    return Format::directory;
+  }
   const InputFile file(path, InputFile::Reading::first);
   std::array<unsigned char, segy::kFileHeaderBytes> head{};
   const std::size_t size = file.read_some(0, head.data(), head.size());
@@ -68,13 +86,14 @@ class NoVisitor : public TraceVisitor {
   void samples(std::size_t, double, std::span<const float>) override {}
 };
 
-// Whether the directory entry is one of the formats; else a note says why not.
-bool usable_entry(const std::filesystem::directory_entry& entry, std::vector<std::string>& notes) {
+// The format of a directory entry; none, and a note saying why, when it is
+// in none of them.
+std::optional<Format> entry_format(const std::filesystem::directory_entry& entry, std::vector<std::string>& notes) {
   const std::string path = entry.path().string();
   std::error_code error;
   if (!entry.is_regular_file(error)) {
     notes.push_back(display_name(path) + ": skipped: not a regular file");
-    return false;
+    return std::nullopt;
   }
   try {
     const Format format = detect_format(path);
@@ -82,40 +101,80 @@ bool usable_entry(const std::filesystem::directory_entry& entry, std::vector<std
       NoVisitor none;
       read_traces(path, format, none, false);
     }
-    return true;
+    return format;
   } catch (const InputError& e) {
     notes.push_back(std::string(e.what()) + " (skipped)");
-    return false;
+    return std::nullopt;
   }
+}
+
+std::vector<Listed> list_directory(const std::string& directory, std::vector<std::string>& notes) {
+  std::error_code error;
+  std::vector<std::filesystem::directory_entry> entries;
+  for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+    entries.push_back(*it);
+  }
+  if (error) fail(directory, 0, "", "cannot list the directory: " + error.message());
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+  std::vector<Listed> files;
+  for (const auto& entry : entries) {
+    if (const auto format = entry_format(entry, notes)) files.push_back({entry.path().string(), *format});
+  }
+  if (files.empty()) fail(directory, 0, "", "the directory holds no file in a format plume-section reads");
+  return files;
 }
 
 }  // namespace
 
-std::vector<std::string> expand_directories(const std::vector<std::string>& arguments, std::vector<std::string>& notes) {
-  std::vector<std::string> files;
-  for (const std::string& argument : arguments) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(argument, error)) {
-      files.push_back(argument);
-      continue;
-    }
-    std::vector<std::filesystem::directory_entry> entries;
-    for (std::filesystem::directory_iterator it(argument, error), end; !error && it != end; it.increment(error)) {
-      entries.push_back(*it);
-    }
-    if (error) fail(argument, 0, "", "cannot list the directory: " + error.message());
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
-    const std::size_t before = files.size();
-    for (const auto& entry : entries) {
-      if (usable_entry(entry, notes)) files.push_back(entry.path().string());
-    }
-    if (files.size() == before) {
-      fail(argument, 0, "", "the directory holds no SAC, SEG-Y, Seismic Unix, miniSEED, SEED or trace files");
-    }
-  }
-  return files;
+std::vector<std::string> directory_files(const std::string& directory, std::vector<std::string>& notes) {
+  std::vector<std::string> paths;
+  for (const Listed& file : list_directory(directory, notes)) paths.push_back(file.path);
+  return paths;
 }
+
+namespace {
+
+// The files of each directory as its detection listed them, so that every
+// pass reads the same files.
+std::map<std::string, std::vector<Listed>>& directory_listings() {
+  static std::map<std::string, std::vector<Listed>> listings;
+  return listings;
+}
+
+// Numbers the traces of the files of a directory one after the other.
+class Consecutive : public TraceVisitor {
+ public:
+  explicit Consecutive(TraceVisitor& to) : to_(to) {}
+  void next_file() {
+    base_ += count_;
+    count_ = 0;
+  }
+  void header(std::size_t t, const TraceHeader& h) override {
+    count_ = std::max(count_, t + 1);
+    to_.header(base_ + t, h);
+  }
+  void run(std::size_t t, double start, std::int64_t count) override { to_.run(base_ + t, start, count); }
+  void samples(std::size_t t, double start, std::span<const float> values) override {
+    to_.samples(base_ + t, start, values);
+  }
+
+ private:
+  TraceVisitor& to_;
+  std::size_t base_ = 0, count_ = 0;
+};
+
+void read_directory(const std::string& path, TraceVisitor& visitor, bool with_samples) {
+  const auto listing = directory_listings().find(path);
+  if (listing == directory_listings().end()) fail(path, 0, "", "a directory read before its files were listed");
+  Consecutive consecutive(visitor);
+  for (const Listed& file : listing->second) {
+    read_traces(file.path, file.format, consecutive, with_samples);
+    consecutive.next_file();
+  }
+}
+
+}  // namespace
 
 void read_traces(const std::string& path, Format format, TraceVisitor& visitor, bool with_samples) {
   try {
@@ -127,6 +186,7 @@ void read_traces(const std::string& path, Format format, TraceVisitor& visitor, 
       case Format::miniseed: miniseed::read(path, visitor, with_samples); break;
       case Format::seed_volume: miniseed::read_volume(path, visitor, with_samples); break;
       case Format::trace_file: trace_file::read(path, visitor, with_samples); break;
+      case Format::directory: read_directory(path, visitor, with_samples); break;
     }
   } catch (const InputError& e) {
     throw e.read_as(format_name(format));

@@ -57,7 +57,7 @@ std::string miniseed_file(const std::vector<std::vector<float>>& traces) {
   std::vector<unsigned char> bytes;
   for (std::size_t t = 0; t < traces.size(); ++t) {
     MiniseedSegment s;
-    s.network = "N" + std::to_string(t);  // one channel per trace, no station label
+    s.network = std::to_string(t + 1);  // one channel per trace, labelled by its number as SAC and SEG-Y traces are
     s.station = "";
     s.channel = "";
     s.sample_rate = 1.0 / kInterval;
@@ -501,7 +501,7 @@ TEST(SectionTime, MiniseedGapsAreDrawnAsGaps) {
     ASSERT_TRUE(succeeded(run));
     // Runs join when the second starts at the first one's last point.
     const auto pieces = polylines(run.document, 20);
-    ASSERT_GE(pieces.size(), 2u);
+    ASSERT_GE(pieces.size(), gap ? 2u : 1u);
     bool continued = true;
     for (std::size_t i = 1; i < pieces.size(); ++i) {
       const Motion& end = pieces[i - 1].back();
