@@ -79,14 +79,23 @@ struct State {
   double z0 = 0, z1 = 0;
 };
 
+// The whole cascade, sample by sample: the recursions of the sections are
+// independent of each other within a sample, so they overlap in the
+// processor instead of each waiting on its own previous output.
 template <typename It>
-void run_section(const Biquad& s, State& st, It first, It last) {
+void run_cascade(const std::vector<Biquad>& sections, std::vector<State>& states, It first, It last) {
+  const std::size_t n = sections.size();
   for (; first != last; ++first) {
-    const double in = *first;
-    const double out = s.b0 * in + st.z0;
-    st.z0 = s.b1 * in - s.a1 * out + st.z1;
-    st.z1 = s.b2 * in - s.a2 * out;
-    *first = out;
+    double v = *first;
+    for (std::size_t k = 0; k < n; ++k) {
+      const Biquad& s = sections[k];
+      State& st = states[k];
+      const double out = s.b0 * v + st.z0;
+      st.z0 = (s.b1 * v + st.z1) - s.a1 * out;
+      st.z1 = s.b2 * v - s.a2 * out;
+      v = out;
+    }
+    *first = v;
   }
 }
 
@@ -103,13 +112,15 @@ std::vector<State> step_states(const std::vector<Biquad>& sections) {
   return states;
 }
 
-State scaled(State s, double by) { return {s.z0 * by, s.z1 * by}; }
+std::vector<State> scaled(const std::vector<State>& states, double by) {
+  std::vector<State> out;
+  for (const State& s : states) out.push_back({s.z0 * by, s.z1 * by});
+  return out;
+}
 
 void filter_causal(std::span<double> x, const std::vector<Biquad>& sections) {
-  for (const Biquad& s : sections) {
-    State st;
-    run_section(s, st, x.begin(), x.end());
-  }
+  std::vector<State> rest(sections.size());
+  run_cascade(sections, rest, x.begin(), x.end());
 }
 
 // Forward and backward, so the phase cancels. The trace is extended at
@@ -129,20 +140,14 @@ void filter_zero_phase(std::span<double> x, const std::vector<Biquad>& sections)
     right[i] = 2.0 * x[n - 1] - x[n - 2 - i];
   }
   const std::vector<State> steady = step_states(sections);
-  const double start = pad > 0 ? left[0] : x[0];
-  for (std::size_t k = 0; k < sections.size(); ++k) {
-    State st = scaled(steady[k], start);
-    run_section(sections[k], st, left.begin(), left.end());
-    run_section(sections[k], st, x.begin(), x.end());
-    run_section(sections[k], st, right.begin(), right.end());
-  }
+  std::vector<State> states = scaled(steady, pad > 0 ? left[0] : x[0]);
+  run_cascade(sections, states, left.begin(), left.end());
+  run_cascade(sections, states, x.begin(), x.end());
+  run_cascade(sections, states, right.begin(), right.end());
   // Backwards, the left extension's outputs would be cut off: it is not run.
-  const double end = pad > 0 ? right.back() : x[n - 1];
-  for (std::size_t k = 0; k < sections.size(); ++k) {
-    State st = scaled(steady[k], end);
-    run_section(sections[k], st, right.rbegin(), right.rend());
-    run_section(sections[k], st, x.rbegin(), x.rend());
-  }
+  states = scaled(steady, pad > 0 ? right.back() : x[n - 1]);
+  run_cascade(sections, states, right.rbegin(), right.rend());
+  run_cascade(sections, states, x.rbegin(), x.rend());
 }
 
 std::string hz(double value) {
