@@ -1,6 +1,8 @@
 #include "section/processing.hpp"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -81,22 +83,41 @@ struct State {
 
 // The whole cascade, sample by sample: the recursions of the sections are
 // independent of each other within a sample, so they overlap in the
-// processor instead of each waiting on its own previous output.
-template <typename It>
-void run_cascade(const std::vector<Biquad>& sections, std::vector<State>& states, It first, It last) {
-  const std::size_t n = sections.size();
+// processor instead of each waiting on its own previous output. With the
+// number of sections fixed at compile time, coefficients and states stay
+// in registers.
+template <std::size_t N, typename It>
+void run_fixed(const Biquad* sections, State* states, It first, It last) {
+  std::array<Biquad, N> s;
+  std::array<State, N> st;
+  std::copy_n(sections, N, s.begin());
+  std::copy_n(states, N, st.begin());
   for (; first != last; ++first) {
     double v = *first;
-    for (std::size_t k = 0; k < n; ++k) {
-      const Biquad& s = sections[k];
-      State& st = states[k];
-      const double out = s.b0 * v + st.z0;
-      st.z0 = (s.b1 * v + st.z1) - s.a1 * out;
-      st.z1 = s.b2 * v - s.a2 * out;
+    for (std::size_t k = 0; k < N; ++k) {
+      const double out = s[k].b0 * v + st[k].z0;
+      st[k].z0 = (s[k].b1 * v + st[k].z1) - s[k].a1 * out;
+      st[k].z1 = s[k].b2 * v - s[k].a2 * out;
       v = out;
     }
     *first = v;
   }
+  std::copy_n(st.begin(), N, states);
+}
+
+template <typename It, std::size_t... N>
+void run_cascade(const std::vector<Biquad>& sections, std::vector<State>& states, It first, It last,
+                 std::index_sequence<N...>) {
+  using Run = void (*)(const Biquad*, State*, It, It);
+  static constexpr Run runs[] = {run_fixed<N + 1, It>...};
+  runs[sections.size() - 1](sections.data(), states.data(), first, last);
+}
+
+// A bandpass of the highest order has the most sections: one per order.
+template <typename It>
+void run_cascade(const std::vector<Biquad>& sections, std::vector<State>& states, It first, It last) {
+  if (sections.empty() || sections.size() > kMaxFilterOrder) throw std::invalid_argument("filter sections out of range");
+  run_cascade(sections, states, first, last, std::make_index_sequence<kMaxFilterOrder>{});
 }
 
 // The states each section holds in the steady state of a unit step, so a
