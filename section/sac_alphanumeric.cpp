@@ -46,7 +46,7 @@ class Lines {
     ++number_;
     return true;
   }
-  int number() const { return number_; }
+  long long number() const { return number_; }
   std::string name() const { return file_ ? file_->path() : std::string("text"); }
 
  private:
@@ -66,7 +66,7 @@ class Lines {
   std::uint64_t offset_ = 0;
   const InputFile* file_ = nullptr;
   bool complete_ = false;
-  int number_ = 0;
+  long long number_ = 0;
 };
 
 // The blank-separated numbers of a line, each read whole; false when a
