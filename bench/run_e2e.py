@@ -28,7 +28,9 @@ W3  plume-section on 1,000 traces of 10,000 samples in one SEG-Y file (IEEE
     Beside them: plume-section on the same SEG-Y file thinned to 300 dpi (the
     resolution of pssegy's bitmap), and on one day of 100 Hz samples in one
     SAC file (8,640,000 samples) as it thins them by default and with every
-    sample drawn (--resolution 0).
+    sample drawn (--resolution 0), and on the SEG-Y file bandpass filtered
+    (--filter bp 2 20, zero phase, order 4), at most 1.5 times the time
+    without.
 
 W1 and W2 are also written as PDF, SVG and PNG through the library
 (bench_w1_plume and bench_w2_formats: traceplot with its unit connected to
@@ -378,6 +380,10 @@ def plan(args, work):
         programs.append(Program("w3_section_300", "W3/300", "plume-section, SEG-Y, 300 dpi",
                                 [section, segy, "--resolution", "300", "-o", os.path.join(w3_dir, "section-300.eps")],
                                 w3_dir, os.path.join(w3_dir, "section-300.eps"), runs, per_repetition=short))
+        programs.append(Program("w3_section_filter", "W3/filter", "plume-section, SEG-Y, bandpass 2-20 Hz",
+                                [section, segy, "--filter", "bp", "2", "20", "-o",
+                                 os.path.join(w3_dir, "section-filter.eps")],
+                                w3_dir, os.path.join(w3_dir, "section-filter.eps"), runs, per_repetition=short))
         day = os.path.join(w3_dir, "day.sac")
         programs.append(Program("w3_day", "W3/day", "plume-section, a day at 100 Hz",
                                 [section, day, "-o", os.path.join(w3_dir, "day.eps")], w3_dir,
@@ -601,6 +607,8 @@ def judge(programs, smoke):
                ">= 10x", lambda v: v >= 10),
         target("W3: gmt pssac time / plume-section time (SAC)",
                ratio(median("w3_gmt_sac"), median("w3_section_sac")), ">= 10x", lambda v: v >= 10),
+        target("W3: plume-section time with --filter bp 2 20 / without",
+               ratio(median("w3_section_filter"), median("w3_section")), "<= 1.5x", lambda v: v <= 1.5),
         target("W3: plume-section peak resident memory",
                None if "w3_section" not in by_key else by_key["w3_section"].peak_rss_kib() / 1024,
                "< 32 MiB", lambda v: v < 32, unit="MiB"),

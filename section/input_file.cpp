@@ -6,12 +6,51 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "section/input_error.hpp"
 
 namespace section {
+namespace {
 
-InputFile::InputFile(const std::string& path) : path_(path) {
+struct Stamp {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  long long modified_s;
+  long modified_ns;
+  bool operator==(const Stamp&) const = default;
+};
+
+Stamp stamp_of(const struct stat& st) {
+  return {st.st_dev, st.st_ino, st.st_size, static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec};
+}
+
+// One stamp per path read in this run: the program reads a few files.
+std::map<std::string, Stamp>& first_readings() {
+  static std::map<std::string, Stamp> stamps;
+  return stamps;
+}
+
+void compare(const std::string& path, const struct stat& st) {
+  const auto it = first_readings().find(path);
+  if (it == first_readings().end() || it->second == stamp_of(st)) return;
+  const Stamp& first = it->second;
+  std::string what = "the file changed while it was read";
+  if (first.size != st.st_size) {
+    what += " (" + std::to_string(first.size) + " bytes at the first reading, now " + std::to_string(st.st_size) + ")";
+  }
+  fail(path, 0, "", what);
+}
+
+}  // namespace
+
+void check_unchanged(const std::string& path, int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) compare(path, st);
+}
+
+InputFile::InputFile(const std::string& path, Reading reading) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) fail(path, 0, "", std::string("cannot open: ") + std::strerror(errno));
   struct stat st {};
@@ -21,6 +60,17 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     fail(path, 0, "", "not a regular file");
   }
   size_ = static_cast<std::uint64_t>(st.st_size);
+  if (reading == Reading::first) {
+    first_readings().insert_or_assign(path, stamp_of(st));
+  } else {
+    try {
+      compare(path, st);
+    } catch (...) {
+      ::close(fd_);
+      fd_ = -1;
+      throw;
+    }
+  }
 }
 
 InputFile::~InputFile() {

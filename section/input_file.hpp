@@ -11,7 +11,11 @@ namespace section {
 
 class InputFile {
  public:
-  explicit InputFile(const std::string& path);
+  // The first reading of a file (when its format is detected) remembers its
+  // size and modification time; every later opening of the same path
+  // compares them, so a file changed between the passes is refused.
+  enum class Reading { first, later };
+  explicit InputFile(const std::string& path, Reading reading = Reading::later);
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -29,5 +33,9 @@ class InputFile {
   int fd_ = -1;
   std::uint64_t size_ = 0;
 };
+
+// Refuses the open file `fd` at `path` when its size or modification time
+// differ from those of the first reading (if there was one).
+void check_unchanged(const std::string& path, int fd);
 
 }  // namespace section

@@ -18,11 +18,18 @@ std::string trimmed_field(std::string_view field) {
   return safe;
 }
 
-std::string station_label(std::string_view station, std::string_view channel) {
-  const std::string s = trimmed_field(station);
-  const std::string c = trimmed_field(channel);
-  if (s.empty() || c.empty()) return s + c;
-  return s + "." + c;
+void set_identity(TraceHeader& header, std::string_view network, std::string_view station, std::string_view location,
+                  std::string_view channel) {
+  header.network = trimmed_field(network);
+  header.station = trimmed_field(station);
+  header.location = trimmed_field(location);
+  header.channel = trimmed_field(channel);
+  header.label.clear();
+  for (const std::string* part : {&header.network, &header.station, &header.location, &header.channel}) {
+    if (part->empty()) continue;
+    if (!header.label.empty()) header.label += '.';
+    header.label += *part;
+  }
 }
 
 }  // namespace section

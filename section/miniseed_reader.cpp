@@ -3,6 +3,10 @@
 #include <libmseed.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <span>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -137,6 +141,144 @@ RecordHandle parse(std::vector<char>& record, int length, bool samples, const st
   return msr;
 }
 
+// The samples of one channel, gathered into runs: a record whose first
+// sample falls within half an interval of where the run ends continues it,
+// and its samples are timed from the run's first record. Runs are handed
+// on in chunks of a fixed size, so the calls do not depend on how the
+// samples were packed into records.
+class Channel {
+ public:
+  static constexpr std::int64_t kChunk = 1 << 14;
+
+  Channel(std::size_t trace, double interval) : trace_(trace), interval_(interval) {}
+  double interval() const { return interval_; }
+
+  void add(double start, std::int64_t count, std::span<const float> values, TraceVisitor& visitor, bool with_samples) {
+    const double end = run_start_ + static_cast<double>(run_count_) * interval_;
+    if (!open_ || std::fabs(start - end) > 0.5 * interval_) {
+      finish(visitor, with_samples);
+      open_ = true;
+      run_start_ = start;
+      run_count_ = 0;
+      handed_ = 0;
+    }
+    run_count_ += count;
+    if (with_samples) pending_.insert(pending_.end(), values.begin(), values.end());
+    while (run_count_ - handed_ >= kChunk) hand_on(kChunk, visitor, with_samples);
+  }
+
+  // Hands on what is left of the run.
+  void finish(TraceVisitor& visitor, bool with_samples) {
+    if (open_ && run_count_ > handed_) hand_on(run_count_ - handed_, visitor, with_samples);
+    open_ = false;
+  }
+
+ private:
+  void hand_on(std::int64_t count, TraceVisitor& visitor, bool with_samples) {
+    const double start = run_start_ + static_cast<double>(handed_) * interval_;
+    if (with_samples) {
+      visitor.samples(trace_, start, std::span<const float>(pending_.data(), static_cast<std::size_t>(count)));
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
+    } else {
+      visitor.run(trace_, start, count);
+    }
+    handed_ += count;
+  }
+
+  std::size_t trace_;
+  double interval_;
+  bool open_ = false;
+  double run_start_ = 0;
+  std::int64_t run_count_ = 0;  // samples of the run so far
+  std::int64_t handed_ = 0;     // of them handed on
+  std::vector<float> pending_;
+};
+
+// The logical record length of a SEED volume: blockette 10 of the volume
+// header record gives it as a power of two.
+int volume_record_length(const InputFile& file) {
+  std::array<char, 21> head{};
+  file.read_at(0, head.data(), head.size(), 0, "volume index control header");
+  const int exponent = (head[19] - '0') * 10 + (head[20] - '0');
+  if (exponent < 8 || exponent > 16) {
+    fail(file.path(), 0, "blockette 10, logical record length", "2^" + std::string(head.data() + 19, 2) + " is not 256 to 65536 bytes");
+  }
+  return 1 << exponent;
+}
+
+// What kind of logical record of a SEED volume starts at `record`: data,
+// a control header (or blank padding), or neither.
+enum class VolumeRecord { data, control, unknown };
+VolumeRecord volume_record(const std::vector<char>& record) {
+  const char type = record[6];
+  if (type == 'D' || type == 'R' || type == 'Q' || type == 'M') return VolumeRecord::data;
+  if (type == 'V' || type == 'A' || type == 'S' || type == 'T') return VolumeRecord::control;
+  const bool blank = std::all_of(record.begin(), record.begin() + 8, [](char c) { return c == ' ' || c == '\0'; });
+  return blank ? VolumeRecord::control : VolumeRecord::unknown;
+}
+
+void read_records(const std::string& path, TraceVisitor& visitor, bool with_samples, bool volume) {
+  route_library_log();
+  const InputFile file(path);
+  std::map<std::string, std::size_t> traces;  // one entry per channel
+  std::vector<Channel> channels;
+  std::vector<char> record;
+  std::vector<float> values;
+  const int volume_length = volume ? volume_record_length(file) : 0;
+  long number = 0;
+  long data_records = 0;
+  for (std::uint64_t offset = 0; offset < file.size();) {
+    ++number;
+    const int length = volume ? volume_length : record_length(file, offset, number);
+    if (offset + static_cast<std::uint64_t>(length) > file.size()) {
+      fail(path, 0, where(number, offset),
+           "truncated: the record is " + std::to_string(length) + " bytes, the file ends after " +
+               std::to_string(file.size() - offset));
+    }
+    record.resize(static_cast<std::size_t>(length));
+    file.read_at(offset, record.data(), record.size(), 0, where(number, offset));
+    const std::uint64_t at = offset;
+    offset += static_cast<std::uint64_t>(length);
+    if (volume) {
+      const VolumeRecord kind = volume_record(record);
+      if (kind == VolumeRecord::control) continue;  // station and dictionary headers: nothing to draw
+      if (kind == VolumeRecord::unknown) fail(path, 0, where(number, at), "neither a data record nor a control header");
+    }
+    ++data_records;
+    RecordHandle msr = parse(record, length, false, path, number, at);
+    if (msr->samplecnt > 0) check_data_area(*msr, length, path, number, at);
+    if (with_samples && msr->samplecnt > 0) msr = parse(record, length, true, path, number, at);
+    if (msr->samplecnt <= 0 || msr->sampletype == 'a' || msr->encoding == DE_ASCII) continue;  // no waveform
+    const double rate = msr_samprate(msr.get());
+    if (!(rate > 0) || !std::isfinite(rate)) fail(path, 0, where(number, at), "sample rate is not positive");
+    const double interval = 1.0 / rate;
+    const std::string key = channel_key(*msr);
+    auto [it, added] = traces.try_emplace(key, traces.size());
+    const std::size_t trace = it->second;
+    const double start = static_cast<double>(msr->starttime) / HPTMODULUS;
+    if (added) {
+      TraceHeader header;
+      set_identity(header, msr->network, msr->station, msr->location, msr->channel);
+      header.interval = interval;
+      header.begin = start;
+      header.absolute_time = true;
+      channels.emplace_back(trace, interval);
+      visitor.header(trace, header);
+    } else if (std::fabs(channels[trace].interval() - interval) > 1e-9 * channels[trace].interval()) {
+      fail(path, 0, where(number, at), "sample rate of " + key + " changes within the file");
+    }
+    if (with_samples) {
+      if (msr->numsamples != msr->samplecnt) fail(path, 0, where(number, at), "decoded sample count differs from the header's");
+      to_floats(*msr, values, path, number, at);
+    }
+    channels[trace].add(start, msr->samplecnt, values, visitor, with_samples);
+  }
+  for (Channel& c : channels) c.finish(visitor, with_samples);
+  if (volume && data_records == 0) {
+    fail(path, 0, "", "a SEED volume of control headers only (dataless SEED, station metadata): no waveforms to draw");
+  }
+}
+
 }  // namespace
 
 bool looks_like_miniseed(const unsigned char* head, std::size_t size) {
@@ -145,60 +287,18 @@ bool looks_like_miniseed(const unsigned char* head, std::size_t size) {
   return ms_detect(reinterpret_cast<const char*>(head), static_cast<int>(std::min(size, kDetectBytes))) >= 0;
 }
 
+bool looks_like_seed_volume(const unsigned char* head, std::size_t size) {
+  if (size < 21) return false;
+  const bool sequence = std::all_of(head, head + 6, [](unsigned char c) { return std::isdigit(c) || c == ' '; });
+  return sequence && head[6] == 'V' && (head[7] == ' ' || head[7] == '*') && std::memcmp(head + 8, "010", 3) == 0;
+}
+
 void read(const std::string& path, TraceVisitor& visitor, bool with_samples) {
-  route_library_log();
-  const InputFile file(path);
-  std::map<std::string, std::size_t> traces;  // one entry per channel
-  std::map<std::size_t, double> intervals;
-  std::vector<char> record;
-  std::vector<float> values;
-  long number = 0;
-  for (std::uint64_t offset = 0; offset < file.size();) {
-    ++number;
-    const int length = record_length(file, offset, number);
-    if (offset + static_cast<std::uint64_t>(length) > file.size()) {
-      fail(path, 0, where(number, offset),
-           "truncated: the record is " + std::to_string(length) + " bytes, the file ends after " +
-               std::to_string(file.size() - offset));
-    }
-    record.resize(static_cast<std::size_t>(length));
-    file.read_at(offset, record.data(), record.size(), 0, where(number, offset));
-    RecordHandle msr = parse(record, length, false, path, number, offset);
-    if (msr->samplecnt > 0) check_data_area(*msr, length, path, number, offset);
-    if (with_samples && msr->samplecnt > 0) msr = parse(record, length, true, path, number, offset);
-    offset += static_cast<std::uint64_t>(length);
-    if (msr->samplecnt <= 0 || msr->sampletype == 'a' || msr->encoding == DE_ASCII) continue;  // no waveform
-    const double rate = msr_samprate(msr.get());
-    if (!(rate > 0) || !std::isfinite(rate)) {
-      fail(path, 0, where(number, offset - static_cast<std::uint64_t>(length)), "sample rate is not positive");
-    }
-    const double interval = 1.0 / rate;
-    const std::string key = channel_key(*msr);
-    auto [it, added] = traces.try_emplace(key, traces.size());
-    const std::size_t trace = it->second;
-    const double start = static_cast<double>(msr->starttime) / HPTMODULUS;
-    if (added) {
-      TraceHeader header;
-      header.label = station_label(msr->station, msr->channel);
-      header.interval = interval;
-      header.begin = start;
-      header.absolute_time = true;
-      intervals[trace] = interval;
-      visitor.header(trace, header);
-    } else if (std::fabs(intervals[trace] - interval) > 1e-9 * intervals[trace]) {
-      fail(path, 0, where(number, offset - static_cast<std::uint64_t>(length)),
-           "sample rate of " + key + " changes within the file");
-    }
-    if (!with_samples) {
-      visitor.run(trace, start, msr->samplecnt);
-      continue;
-    }
-    if (msr->numsamples != msr->samplecnt) {
-      fail(path, 0, where(number, offset - static_cast<std::uint64_t>(length)), "decoded sample count differs from the header's");
-    }
-    to_floats(*msr, values, path, number, offset - static_cast<std::uint64_t>(length));
-    visitor.samples(trace, start, values);
-  }
+  read_records(path, visitor, with_samples, false);
+}
+
+void read_volume(const std::string& path, TraceVisitor& visitor, bool with_samples) {
+  read_records(path, visitor, with_samples, true);
 }
 
 }  // namespace section::miniseed

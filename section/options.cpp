@@ -104,6 +104,69 @@ bool parse_drawing_option(const std::vector<std::string>& args, std::size_t& i, 
   return true;
 }
 
+// The processing options, each trace before it is drawn: consumes the
+// option at args[i] (and its values, advancing i) when it is one of them.
+bool processing_option(const std::vector<std::string>& args, std::size_t& i, Processing& p) {
+  const std::string& a = args[i];
+  const auto value = [&](std::size_t k) -> const std::string& {
+    if (i + k >= args.size()) throw UsageError(a + " needs " + std::to_string(k) + " value" + (k > 1 ? "s" : ""));
+    return args[i + k];
+  };
+  const auto filter = [&]() -> Filter& {
+    if (!p.filter) p.filter = Filter{};
+    return *p.filter;
+  };
+  if (a == "--no-demean") {
+    p.demean = false;
+  } else if (a == "--detrend") {
+    p.detrend = true;
+  } else if (a == "--taper") {
+    p.taper = number(a, value(1));
+    if (!(p.taper > 0 && p.taper <= 0.5)) throw UsageError("--taper: " + value(1) + " must lie above 0 and at most 0.5");
+    i += 1;
+  } else if (a == "--filter") {
+    const std::string& kind = value(1);
+    Filter& f = filter();
+    if (kind == "bp") {
+      f.kind = Filter::Kind::bandpass;
+      f.low_hz = positive(a, value(2));
+      f.high_hz = positive(a, value(3));
+      if (!(f.high_hz > f.low_hz)) throw UsageError("--filter bp: the upper corner " + value(3) + " must lie above the lower " + value(2));
+      i += 3;
+    } else if (kind == "lp" || kind == "hp") {
+      f.kind = kind == "lp" ? Filter::Kind::lowpass : Filter::Kind::highpass;
+      (kind == "lp" ? f.high_hz : f.low_hz) = positive(a, value(2));
+      i += 2;
+    } else {
+      throw UsageError("--filter: \"" + kind + "\" is not bp, lp or hp");
+    }
+  } else if (a == "--filter-order") {
+    const double order = number(a, value(1));
+    if (order != std::floor(order) || order < 1 || order > kMaxFilterOrder) {
+      throw UsageError("--filter-order: " + value(1) + " is not a whole number from 1 to " + std::to_string(kMaxFilterOrder));
+    }
+    filter().order = static_cast<int>(order);
+    i += 1;
+  } else if (a == "--causal") {
+    filter().zero_phase = false;
+  } else if (a == "--integrate") {
+    p.integrate = true;
+  } else if (a == "--differentiate") {
+    p.differentiate = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// --filter-order and --causal shape a filter that --filter must name.
+void check_processing(const Processing& p) {
+  if (p.filter && p.filter->high_hz == 0 && p.filter->low_hz == 0) {
+    throw UsageError("--filter-order and --causal need --filter");
+  }
+  if (p.integrate && p.differentiate) throw UsageError("--integrate and --differentiate exclude each other");
+}
+
 }  // namespace
 
 std::optional<Pick> pick_named(const std::string& name) {
@@ -165,6 +228,16 @@ const char* usage_text() {
          "  --shift FILE         per-trace shifts: lines \"NET.STA.LOC.CHA|FILE SECONDS\"\n"
          "  --time MODE          relative (default) or absolute: UTC time of day on the axis\n"
          "  --vertical           time downwards, traces side by side\n"
+         "\n"
+         "Processing of each trace, in this order:\n"
+         "  --no-demean          keep each trace's mean (removed by default)\n"
+         "  --detrend            remove the least-squares line\n"
+         "  --taper FRACTION     cosine taper over FRACTION (at most 0.5) of the trace at each end\n"
+         "  --filter bp F1 F2    Butterworth bandpass F1 to F2 Hz; also lp F, hp F\n"
+         "  --filter-order N     order of the filter, 1 to 10 (default 4)\n"
+         "  --causal             one forward pass (default: forward and backward, zero phase)\n"
+         "  --integrate          integrate (trapezoids from 0)\n"
+         "  --differentiate      differentiate (central differences)\n"
          "  --help               this text\n"
          "  --version            the version\n"
          "\n"
@@ -225,6 +298,8 @@ Options parse_options(const std::vector<std::string>& args) {
       o.resolution = number(a, value());
       if (o.resolution != 0 && !(o.resolution >= 1)) throw UsageError("--resolution: " + value() + " must be 0 or at least 1");
       ++i;
+    } else if (processing_option(args, i, o.processing)) {
+      // handled with the other processing options
     } else if (a == "--title") {
       o.title = value();
       drawable_title(o.title);
@@ -234,6 +309,7 @@ Options parse_options(const std::vector<std::string>& args) {
       throw UsageError("unknown option " + a);
     }
   }
+  check_processing(o.processing);
   if (!o.help && !o.version && o.inputs.empty()) throw UsageError("no input files");
   return o;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace section {
@@ -16,6 +17,8 @@ struct Filter {
   bool zero_phase = true;  // forward and backward; false: one causal pass
 };
 
+inline constexpr int kMaxFilterOrder = 10;
+
 struct Processing {
   bool demean = true;
   bool detrend = false;
@@ -27,7 +30,22 @@ struct Processing {
   bool none() const { return !demean && !detrend && taper == 0 && !filter && !integrate && !differentiate; }
 };
 
-// Processes one evenly sampled trace in place (`interval` seconds apart).
+// Why `processing` cannot be applied to a trace sampled `interval` seconds
+// apart (a filter corner at or above the Nyquist frequency), or empty.
+// Callers check every trace with it before drawing anything.
+std::string processing_problem(const Processing& processing, double interval);
+
+// Processes one evenly sampled trace in place (`interval` seconds apart);
+// std::invalid_argument when processing_problem finds one.
 void process(std::vector<double>& samples, double interval, const Processing& processing);
+
+// One biquad of a cascade, a0 = 1: b0 b1 b2 over 1 a1 a2.
+struct Biquad {
+  double b0, b1, b2, a1, a2;
+};
+// The digital Butterworth filter as second-order sections (bilinear
+// transform of the analog prototype with prewarped corners); an odd order
+// of a lowpass or highpass ends in one first-order section (b2 = a2 = 0).
+std::vector<Biquad> butterworth(const Filter& filter, double interval);
 
 }  // namespace section

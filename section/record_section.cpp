@@ -540,6 +540,10 @@ class SectionBuilder {
       const double last = e.last_time - e.time_shift;
       check_drawable(first, unit_of(i), number_in_unit(i), "time of the first sample, as drawn");
       check_drawable(last, unit_of(i), number_in_unit(i), "time of the last sample, as drawn");
+      // A filter the trace's sampling cannot carry is refused before anything is drawn.
+      if (const std::string problem = processing_problem(o_.processing, e.interval); !problem.empty()) {
+        fail(unit_of(i), number_in_unit(i), "--filter", problem);
+      }
       low = any ? std::min(low, first) : first;
       high = any ? std::max(high, last) : last;
       any = true;

@@ -11,7 +11,7 @@
 
 namespace section {
 
-enum class Format { sac, segy, miniseed, trace_file };
+enum class Format { sac, segy, miniseed, trace_file, sac_alphanumeric, seismic_unix, seed_volume, directory };
 const char* format_name(Format format);
 
 // Time picks a header may carry: SAC o, a, t0 ... t9.

@@ -1,6 +1,7 @@
 #include "section/trace_file_reader.hpp"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "driver/line_reader.hpp"
 #include "driver/trace_reader.hpp"
 #include "section/input_error.hpp"
+#include "section/input_file.hpp"
 
 namespace section::trace_file {
 namespace {
@@ -18,7 +20,13 @@ namespace {
 void read_all(const std::string& path, TraceVisitor& visitor, bool with_samples) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) fail(path, 0, "", std::string("cannot open: ") + std::strerror(errno));
-  traceplot::LineReader lines(fd, path, true);
+  try {
+    check_unchanged(path, fd);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  traceplot::LineReader lines(fd, display_name(path), true);
   traceplot::TraceReader reader(lines);
   const traceplot::FileHeader file = reader.read_file_header();
   if (!(file.sample_interval > 0.0f) || !std::isfinite(file.sample_interval)) {
@@ -53,7 +61,11 @@ void read(const std::string& path, TraceVisitor& visitor, bool with_samples) {
   try {
     read_all(path, visitor, with_samples);
   } catch (const traceplot::InputError& e) {
-    throw InputError(e.what());
+    // traceplot's messages start with the name it was given.
+    const std::string message = e.what();
+    const std::string name = display_name(path);
+    if (message.rfind(name, 0) == 0) throw InputError(path, message.substr(name.size()));
+    throw InputError(message);
   }
 }
 

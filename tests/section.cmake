@@ -6,12 +6,24 @@ if(TARGET plume_section_core)
   add_library(plume_section_test_support STATIC
     ${CMAKE_CURRENT_LIST_DIR}/section/sac_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/section/miniseed_writer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/section/seed_volume_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/section/fixtures.cpp)
   target_link_libraries(plume_section_test_support PUBLIC plume_test_support plume_section_core)
 
-  foreach(name sac_writer_test readers_test program_test truncation_test drawing_test layout_test)
+  foreach(name sac_writer_test readers_test program_test truncation_test drawing_test layout_test identity_test
+               more_input_test processing_test)
     plume_add_test_executable(section_${name} ${CMAKE_CURRENT_LIST_DIR}/section/${name}.cpp)
     target_link_libraries(section_${name} PRIVATE plume_section_test_support)
     add_dependencies(section_${name} plume-section)
   endforeach()
+endif()
+
+# The processing against scipy (python3-scipy), through a probe that
+# applies it to samples on standard input.
+if(TARGET plume_section_core)
+  add_executable(section_processing_probe ${CMAKE_CURRENT_LIST_DIR}/section/processing_probe.cpp)
+  target_link_libraries(section_processing_probe PRIVATE plume_section_core)
+  add_test(NAME SectionProcessing.AgreesWithScipy
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/section/processing_check.py
+                   $<TARGET_FILE:section_processing_probe>)
 endif()

@@ -68,3 +68,19 @@ done
 run_example "$build/examples/example_gallery" "$out/gallery.pdf"
 run_example "$build/examples/example_gallery" "$out/gallery.svg"
 echo "gallery: $out/gallery.pdf $out/gallery.svg"
+
+# plume-section on the sample event's SAC files (written here by
+# tools/make_sample_event.py): as they stand, and filtered and aligned.
+if [ -x "$build/section/plume-section" ]; then
+  rm -rf "$out/event"
+  python3 "$root/tools/make_sample_event.py" "$out/event"
+  "$build/section/plume-section" "$out/event" -o "$out/section.eps"
+  "$build/section/plume-section" "$out/event" -o "$out/section.png"
+  "$build/section/plume-section" "$out/event" --filter bp 0.5 3 --align a --window -20 60 --fill \
+    --distance-unit deg --title "P waves, 0.5-3 Hz, aligned on the P pick" -o "$out/section-p.pdf"
+  "$build/section/plume-section" "$out/event" --filter bp 0.5 3 --align a --window -20 60 --fill \
+    --distance-unit deg --title "P waves, 0.5-3 Hz, aligned on the P pick" -o "$out/section-p.png"
+  echo "plume-section: $out/section.eps $out/section.png $out/section-p.pdf $out/section-p.png"
+else
+  echo "plume-section: not built (needs libsegyio-dev and libmseed-dev)" >&2
+fi

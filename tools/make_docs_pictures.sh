@@ -52,13 +52,15 @@ else
   echo "$0: no traceplot in $build: traceplot.png not redrawn" >&2
 fi
 
-# plume-section on a small synthetic section: 24 SAC files written by the
-# benchmark's input maker (needs /usr/bin/python3 with python3-segyio).
-if [ -x "$build/section/plume-section" ] && /usr/bin/python3 -c 'import segyio' 2>/dev/null; then
-  /usr/bin/python3 "$root/bench/e2e/make_section_inputs.py" "$work/section" 24 1000
-  "$build/section/plume-section" "$work"/section/sac/*.sac --fill --window 0 3.2 \
-    --title "Synthetic record section, 24 SAC files" -o "$work/section.eps"
+# plume-section on the sample event (tools/make_sample_event.py): the raw
+# counts with no options, and the P waves filtered and aligned on the pick.
+if [ -x "$build/section/plume-section" ]; then
+  python3 "$root/tools/make_sample_event.py" "$work/event"
+  "$build/section/plume-section" "$work/event" -o "$work/section-raw.eps"
+  render "$work/section-raw.eps" "$images/plume-section-raw.png"
+  "$build/section/plume-section" "$work/event" --filter bp 0.5 3 --align a --window -20 60 --fill \
+    --distance-unit deg --title "P waves, 0.5-3 Hz, aligned on the P pick" -o "$work/section.eps"
   render "$work/section.eps" "$images/plume-section.png"
 else
-  echo "$0: no plume-section in $build (or no segyio): plume-section.png not redrawn" >&2
+  echo "$0: no plume-section in $build: plume-section.png not redrawn" >&2
 fi

@@ -8,8 +8,8 @@
 #   plume_ci_packages:    CI and benchmarks only (sanitizers, fuzzing)
 plume_build_packages=(cmake make g++ gfortran pkg-config ghostscript
   libcairo2-dev fonts-urw-base35 fonts-ipafont-mincho fonts-ipafont-gothic
-  libsegyio-dev libmseed-dev)
-plume_test_packages=(libgtest-dev qpdf poppler-utils librsvg2-bin python3-segyio man-db)
+  libsegyio-dev libmseed-dev python3)
+plume_test_packages=(libgtest-dev qpdf poppler-utils librsvg2-bin python3-segyio python3-scipy man-db)
 plume_ci_packages=(libbenchmark-dev clang libclang-rt-14-dev)
 
 # plume_install_missing PACKAGE...: installs those not installed yet, with

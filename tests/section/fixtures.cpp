@@ -52,7 +52,15 @@ void write_segy(const std::string& path, const SegyLayout& layout) {
   json.precision(9);
   json << "{\"format\": " << layout.format << ", \"endian\": \"" << (layout.big_endian ? "big" : "little")
        << "\", \"revision\": " << layout.revision << ", \"interval_us\": " << layout.interval_us
-       << ", \"delay_ms\": " << layout.delay_ms << ", \"traces\": [";
+       << ", \"delay_ms\": " << layout.delay_ms;
+  if (layout.time_scalar) json << ", \"time_scalar\": " << *layout.time_scalar;
+  if (layout.recorded) {
+    json << ", \"recorded\": [";
+    for (std::size_t k = 0; k < 6; ++k) json << (k ? ", " : "") << (*layout.recorded)[k];
+    json << "]";
+  }
+  if (layout.seismic_unix) json << ", \"seismic_unix\": true";
+  json << ", \"traces\": [";
   for (std::size_t t = 0; t < layout.traces.size(); ++t) {
     json << (t ? ", " : "") << "{\"offset\": " << layout.traces[t].offset << ", \"scalar\": " << layout.traces[t].scalar
          << ", \"samples\": [";

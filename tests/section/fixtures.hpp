@@ -2,6 +2,8 @@
 // of the program, and the wiggles read back from its document.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,9 @@ struct SegyLayout {
   int revision = 1;
   int interval_us = 62500;
   int delay_ms = 0;
+  std::optional<int> time_scalar;          // trace bytes 215-216
+  std::optional<std::array<int, 6>> recorded;  // year, day, hour, minute, second, time basis
+  bool seismic_unix = false;               // the reel headers cut off
   std::vector<SegyTrace> traces;
 };
 void write_segy(const std::string& path, const SegyLayout& layout);

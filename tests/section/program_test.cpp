@@ -57,7 +57,7 @@ std::string miniseed_file(const std::vector<std::vector<float>>& traces) {
   std::vector<unsigned char> bytes;
   for (std::size_t t = 0; t < traces.size(); ++t) {
     MiniseedSegment s;
-    s.network = "N" + std::to_string(t);  // one channel per trace, no station label
+    s.network = std::to_string(t + 1);  // one channel per trace, labelled by its number as SAC and SEG-Y traces are
     s.station = "";
     s.channel = "";
     s.sample_rate = 1.0 / kInterval;

@@ -1,6 +1,7 @@
 #include "section/sac_writer.hpp"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -57,11 +58,47 @@ std::vector<unsigned char> sac_bytes(const SacTrace& t, bool be) {
   put_text(out, 440, 8, t.kstnm);    // kstnm
   put_text(out, 448, 16, "-12345");  // kevnm, 16 bytes
   put_text(out, 600, 8, t.kcmpnm);   // kcmpnm
+  for (const auto& [w, v] : t.floats) put_float(out, 4 * static_cast<std::size_t>(w), v, be);
+  for (const auto& [w, v] : t.ints) put_int(out, 4 * static_cast<std::size_t>(w), v, be);
+  for (const auto& [at, text] : t.texts) put_text(out, static_cast<std::size_t>(at), 8, text);
   for (std::size_t i = 0; i < n; ++i) put_float(out, kHeaderSize + 4 * i, t.samples[i], be);
   if (footer) {
     for (std::size_t k = 0; k < 22; ++k) put_double(out, kHeaderSize + 4 * n + 8 * k, -12345.0, be);
     put_double(out, kHeaderSize + 4 * n, t.footer_delta, be);
     put_double(out, kHeaderSize + 4 * n + 8, t.footer_b, be);
+    for (const auto& [k, v] : t.footer) put_double(out, kHeaderSize + 4 * n + 8 * static_cast<std::size_t>(k), v, be);
+  }
+  return out;
+}
+
+std::string sac_alphanumeric(const SacTrace& t) {
+  // The binary header (big-endian) is the one source of the words.
+  const std::vector<unsigned char> bin = sac_bytes(t, true);
+  const auto word = [&](int w) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v = v << 8 | bin[4 * static_cast<std::size_t>(w) + static_cast<std::size_t>(i)];
+    return v;
+  };
+  std::string out;
+  char field[32];
+  for (int w = 0; w < kFloats; ++w) {
+    std::snprintf(field, sizeof field, "%#15.7G", static_cast<double>(std::bit_cast<float>(word(w))));
+    out += field;
+    if (w % 5 == 4) out += '\n';
+  }
+  for (int w = kFloats; w < kFloats + kInts; ++w) {
+    std::snprintf(field, sizeof field, "%10d", static_cast<std::int32_t>(word(w)));
+    out += field;
+    if (w % 5 == 4) out += '\n';
+  }
+  for (std::size_t at = kTextStart; at < kHeaderSize; at += 24) {
+    out.append(reinterpret_cast<const char*>(bin.data() + at), 24);
+    out += '\n';
+  }
+  for (std::size_t i = 0; i < t.samples.size(); ++i) {
+    std::snprintf(field, sizeof field, "%#15.7G", static_cast<double>(t.samples[i]));
+    out += field;
+    if (i % 5 == 4 || i + 1 == t.samples.size()) out += '\n';
   }
   return out;
 }

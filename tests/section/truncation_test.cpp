@@ -10,6 +10,7 @@
 #include "section/fixtures.hpp"
 #include "section/input_error.hpp"
 #include "section/record_section.hpp"
+#include "section/seed_volume_writer.hpp"
 
 namespace {
 
@@ -171,6 +172,11 @@ TEST(SectionFuzzSeeds, WrittenFromTheIndependentWriters) {
       {"mseed-steim2", seed(0x11, 0x2a, miniseed_bytes(steim))},
       {"mseed-float-little", seed(0x4c, 0x05, miniseed_bytes(floats))},
       {"trace-file", seed(0x03, 0x00, {text.begin(), text.end()})}};
+  const std::string alphanumeric = sac_alphanumeric(sac);
+  seeds.push_back({"sac-alphanumeric", seed(0x05, 0x01, {alphanumeric.begin(), alphanumeric.end()})});
+  MiniseedSegment volume_data = steim;
+  volume_data.samples = test_wavelet(120, 300);
+  seeds.push_back({"seed-volume", seed(0x09, 0x02, seed_volume({volume_data}))});
   if (segyio_available()) {
     for (const auto& [format, be] : {std::pair{5, true}, std::pair{3, false}}) {
       SegyLayout layout;
@@ -181,6 +187,13 @@ TEST(SectionFuzzSeeds, WrittenFromTheIndependentWriters) {
       write_segy(path, layout);
       seeds.push_back({"segy-format" + std::to_string(format), seed(0x21, 0x07, read_bytes(path))});
     }
+    SegyLayout su;
+    su.seismic_unix = true;
+    su.big_endian = false;
+    su.traces = {{100, 1, test_wavelet(10, 40)}, {200, 1, test_wavelet(10, 20)}};
+    const std::string path = fresh_path("seed.su");
+    write_segy(path, su);
+    seeds.push_back({"seismic-unix-little", seed(0x41, 0x03, read_bytes(path))});
   }
   for (const auto& [name, bytes] : seeds) write_bytes(std::string(dir) + "/" + name, bytes);
 }
