@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <cmath>
 #include <numbers>
 
@@ -172,6 +173,12 @@ struct Interpreter::State {
   Box path_points;  // every point, moves included, for clipping
   bool has_point = false;
   Point point, subpath_start;
+  // The joins of the path, for the extent of its stroke: the direction
+  // (device space, unit length) of the subpath's first and last segments,
+  // and how far, in half line widths, the farthest miter reaches.
+  bool has_direction = false;
+  Point first_direction, last_direction;
+  double miter_reach = 1;
   PathCopy saved_path;  // drawing mode: the path as gsave found it
 };
 
@@ -543,6 +550,7 @@ void Interpreter::moveto(Point user) {
   if (!finite(p)) return;
   s.point = s.subpath_start = p;
   s.has_point = true;
+  s.has_direction = false;
   s.path_points.add(p);
   if (canvas_.cr) {
     flush_line();
@@ -559,6 +567,7 @@ void Interpreter::lineto(Point user) {
   s.path_box.add(s.point);
   s.path_box.add(p);
   s.path_points.add(p);
+  note_segment(s.point, p);
   s.point = p;
   if (canvas_.cr) line_to_cairo(user, p);
 }
@@ -570,6 +579,7 @@ void Interpreter::rmoveto(Point delta) {
   const Point p{s.point.x + d.x, s.point.y + d.y};
   if (!finite(p)) return;
   s.point = s.subpath_start = p;
+  s.has_direction = false;
   s.path_points.add(p);
   if (canvas_.cr) {
     flush_line();
@@ -587,6 +597,7 @@ void Interpreter::rlineto(Point delta) {
   s.path_box.add(s.point);
   s.path_box.add(p);
   s.path_points.add(p);
+  note_segment(s.point, p);
   s.point = p;
   if (canvas_.cr) {
     flush_line();
@@ -623,14 +634,22 @@ void Interpreter::arc(double x, double y, double r, double a1, double a2, bool c
   };
   const Point first = at(0);
   if (!finite(first)) return;
-  if (s.has_point) s.path_box.add(s.point);
+  if (s.has_point) {
+    s.path_box.add(s.point);
+    note_segment(s.point, first);
+  } else {
+    s.has_direction = false;
+  }
   // Points every 1/128 turn: the chords stray from the circle by less than
   // 0.0004 of the radius, far inside the page margin.
   const int steps = std::max(1, static_cast<int>(std::ceil(span / (std::numbers::pi / 64))));
+  Point previous = first;
   for (int k = 0; k <= steps; ++k) {
     const Point p = at(span * k / steps);
     s.path_box.add(p);
     s.path_points.add(p);
+    note_segment(previous, p);
+    previous = p;
   }
   if (!s.has_point) s.subpath_start = first;
   s.point = at(span);
@@ -652,7 +671,10 @@ void Interpreter::closepath() {
   if (!s.has_point) return;
   s.path_box.add(s.point);
   s.path_box.add(s.subpath_start);
+  note_segment(s.point, s.subpath_start);
+  if (s.has_direction) note_join(s.last_direction, s.first_direction);  // the subpath closes in a join
   s.point = s.subpath_start;
+  s.has_direction = false;
   if (canvas_.cr) {
     flush_line();
     cairo_close_path(canvas_.cr);
@@ -665,6 +687,8 @@ void Interpreter::newpath() {
   s.path_box = Box{};
   s.path_points = Box{};
   s.has_point = false;
+  s.has_direction = false;
+  s.miter_reach = 1;
   run_.pending = false;
   if (canvas_.cr) cairo_new_path(canvas_.cr);
 }
@@ -748,9 +772,43 @@ double Interpreter::half_width_device() const {
   return std::max(s.line_width * s.ctm.length_scale(), thinnest_) / 2;
 }
 
+// How far a stroke's ink lies from its path, in half line widths: its
+// miters, and the corners of square caps.
+double Interpreter::stroke_reach(double miter_reach) const {
+  const State& s = *state_;
+  const double joins = s.join == 0 ? miter_reach : 1;
+  const double caps = s.cap == 2 ? std::numbers::sqrt2 : 1;
+  return std::max(joins, caps);
+}
+
+void Interpreter::note_join(Point in, Point out) {
+  State& s = *state_;
+  if (s.join != 0) return;
+  // The miter of two segments meeting at an angle theta reaches
+  // 1 / sin(theta / 2) half widths from their common point; past the
+  // miter limit the join is bevelled and stays within one.
+  const double half_sine = std::sqrt(std::max(0.0, (1 + in.x * out.x + in.y * out.y) / 2));
+  const double reach = half_sine > 0 ? 1 / half_sine : std::numeric_limits<double>::infinity();
+  if (reach <= s.miter) s.miter_reach = std::max(s.miter_reach, reach);
+}
+
+void Interpreter::note_segment(Point from, Point to) {
+  State& s = *state_;
+  const double length = std::hypot(to.x - from.x, to.y - from.y);
+  if (!(length > 0) || !std::isfinite(length)) return;  // a point turns no corner
+  const Point direction{(to.x - from.x) / length, (to.y - from.y) / length};
+  if (s.has_direction) {
+    note_join(s.last_direction, direction);
+  } else {
+    s.first_direction = direction;
+    s.has_direction = true;
+  }
+  s.last_direction = direction;
+}
+
 void Interpreter::stroke() {
   flush_line();
-  add_ink(state_->path_box.grown(half_width_device()));
+  add_ink(state_->path_box.grown(half_width_device() * stroke_reach(state_->miter_reach)));
   if (canvas_.cr && !state_->path_box.empty()) {
     sync_clip();
     sync_paint();
@@ -789,18 +847,40 @@ void Interpreter::clip() {
 void Interpreter::rectangle(double x, double y, double w, double h, bool filled) {
   State& s = *state_;
   flush_line();
+  // Ghostscript traces every rectangle counter-clockwise: with sides of
+  // opposite signs it starts at the corner across the width, and so do the
+  // dashes of its outline.
+  if ((w >= 0) != (h >= 0)) {
+    x += w;
+    w = -w;
+  }
   Box box;
   for (const Point corner : {Point{x, y}, Point{x + w, y}, Point{x, y + h}, Point{x + w, y + h}}) {
     box.add(s.ctm.apply(corner));
   }
-  add_ink(filled ? box : box.grown(half_width_device()));
+  add_ink(filled ? box : box.grown(half_width_device() * stroke_reach(std::numbers::sqrt2)));
   if (!canvas_.cr || box.empty()) return;
   // The rectangle operators leave the current path alone.
   cairo_t* cr = canvas_.cr;
   PathCopy kept;
   if (s.has_point) kept = PathCopy(cairo_copy_path(cr), PathDeleter{});
   cairo_new_path(cr);
-  cairo_rectangle(cr, x, y, w, h);
+  if (filled) {
+    cairo_rectangle(cr, x, y, w, h);
+  } else {
+    // cairo writes a path that is one rectangle to PDF and SVG as a box of
+    // its own, whose dashes start at another corner and go the other way
+    // round. The first side bent inward by a 64th of a device unit at its
+    // middle (a bend no output shows) keeps the outline a path, starting
+    // where PostScript starts it.
+    const double bend = 1.0 / 64 / canvas_.page.after(s.ctm).length_scale();
+    cairo_move_to(cr, x, y);
+    cairo_line_to(cr, x + w / 2, y + std::copysign(bend, h));
+    cairo_line_to(cr, x + w, y);
+    cairo_line_to(cr, x + w, y + h);
+    cairo_line_to(cr, x, y + h);
+    cairo_close_path(cr);
+  }
   sync_clip();
   sync_paint();
   if (filled) {

@@ -86,6 +86,9 @@ class Interpreter {
   void closepath();
   void newpath();
   void stroke();
+  void note_segment(Point from, Point to);
+  void note_join(Point in, Point out);
+  double stroke_reach(double miter_reach) const;
   void fill();
   void clip();
   void rectangle(double x, double y, double w, double h, bool filled);

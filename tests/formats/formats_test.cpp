@@ -178,6 +178,32 @@ const std::vector<Case>& feature_cases() {
          plume::color(2);
          plume::xrect(6, 5, 9, 8, 1);
        }},
+      {"dashed_rectangles_of_every_sign", 1, 1,
+       [] {
+         // Long dashes on thick outlines: each rectangle's dashes show the
+         // corner its outline starts at and the way it goes round.
+         plume::newpen(8);
+         plume::dashln(3);
+         plume::rectangle(1, 1, 5, 3);
+         plume::rectangle(13, 1, -5, 3);
+         plume::rectangle(1, 9, 5, -3);
+         plume::rectangle(13, 9, -5, -3);
+         plume::dashln(-1);
+       }},
+      {"miters_on_a_later_page", 1, 2,
+       [] {
+         some_lines();
+         // After a new page the joins are PostScript's default miters: a
+         // sharp turn of a thick line reaches far beyond its points.
+         plume::newpage();
+         plume::newpen(20);
+         plume::plot(1, 1, 3);
+         plume::plot(9, 2, 2);
+         plume::plot(1, 3, 2);
+         plume::plot(2, 1.5f, 3);
+         plume::plot(2.5f, 9, 2);
+         plume::plot(3, 1.5f, 2);
+       }},
       {"arcs_circles_fills", 1, 1,
        [] {
          plume::arc(2, 2, 1, 0, 90);
