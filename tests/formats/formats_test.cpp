@@ -395,6 +395,43 @@ TEST(Formats, RasterDpiScalesThePng) {
   EXPECT_EQ(at150.rgb[2], 255);
 }
 
+// The width and height a PNG file's header gives (no need to decode a
+// page of 10^8 pixels to know its size).
+std::pair<long, long> png_size(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  unsigned char header[24] = {};
+  const bool read = f != nullptr && std::fread(header, 1, sizeof header, f) == sizeof header;
+  if (f != nullptr) std::fclose(f);
+  if (!read) return {0, 0};
+  const auto be32 = [&](int at) {
+    return (long{header[at]} << 24) | (long{header[at + 1]} << 16) | (long{header[at + 2]} << 8) | header[at + 3];
+  };
+  return {be32(16), be32(20)};
+}
+
+// A page drawn at a resolution that would make it too large keeps the
+// limits the formats page states: at most 10^8 pixels and 32000 on a side,
+// the largest resolution that fits them.
+TEST(Formats, PngPageKeepsTheDocumentedPixelLimits) {
+  const std::string doc = plume::testing::read_file(std::string(PLUME_SOURCE_DIR_FOR_FORMATS) + "/docs/formats.md");
+  EXPECT_NE(doc.find("more than 10^8 pixels"), std::string::npos);
+  EXPECT_NE(doc.find("more than 32000 on a side"), std::string::npos);
+  plume_crop_pages(0);
+  plume_raster_dpi(4800);
+  const auto sheet = png_size(write_one("sheet-at-4800.png", some_lines));
+  plume_crop_pages(1);  // a narrow strip: the side binds before the count
+  const auto strip = png_size(write_one("strip-at-4800.png", [] {
+    plume::plot(0, 0, 3);
+    plume::plot(25, 0.2f, 2);
+  }));
+  plume_raster_dpi(150);
+  EXPECT_LE(sheet.first * sheet.second, 100000000L);
+  EXPECT_GT(sheet.first * sheet.second, 99000000L);
+  EXPECT_NEAR(static_cast<double>(sheet.second) / sheet.first, 842.0 / 595.0, 0.01);
+  EXPECT_LE(std::max(strip.first, strip.second), 32000L);
+  EXPECT_GT(std::max(strip.first, strip.second), 31900L);
+}
+
 TEST(Formats, EmptyDocumentIsOneBlankPage) {
   const std::string pdf = write_one("empty.pdf", [] {});
   EXPECT_EQ(plume::testing::run_command("qpdf --check '" + pdf + "' > /dev/null"), 0);
