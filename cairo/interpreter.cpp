@@ -14,6 +14,7 @@ enum Op {
   kClosepath, kNewpath, kStroke, kFill, kEofill, kClip, kEoclip, kArc, kArcn, kRectstroke, kRectfill,
   kGsave, kGrestore, kTranslate, kRotate, kScale, kSetlinewidth, kSetlinejoin, kSetlinecap,
   kSetmiterlimit, kSetrgbcolor, kSetgray, kSetdash, kShow, kShowpage, kInitgraphics,
+  kLength, kDict, kBegin, kEnd, kCurrentdict, kForall, kDefinefont, kIsoLatin1Encoding,
 };
 
 const std::unordered_map<std::string_view, int>& operators() {
@@ -28,6 +29,9 @@ const std::unordered_map<std::string_view, int>& operators() {
       {"setlinecap", kSetlinecap}, {"setmiterlimit", kSetmiterlimit}, {"setrgbcolor", kSetrgbcolor},
       {"setgray", kSetgray}, {"setdash", kSetdash}, {"show", kShow}, {"showpage", kShowpage},
       {"initgraphics", kInitgraphics},
+      // Enough of dictionaries for a font copied with another encoding.
+      {"length", kLength}, {"dict", kDict}, {"begin", kBegin}, {"end", kEnd}, {"currentdict", kCurrentdict},
+      {"forall", kForall}, {"definefont", kDefinefont}, {"ISOLatin1Encoding", kIsoLatin1Encoding},
   };
   return table;
 }
@@ -137,8 +141,10 @@ using PathCopy = std::shared_ptr<cairo_path_t>;
 
 }  // namespace
 
+// A dictionary is read as a font being made: the font it copies and the
+// encoding it gets.
 struct Interpreter::Value {
-  enum class Kind { number, name, string, array, procedure, font, mark };
+  enum class Kind { number, name, string, array, procedure, font, mark, dict };
   Kind kind = Kind::number;
   double number = 0;
   std::string text;
@@ -445,16 +451,74 @@ void Interpreter::operate(int op) {
   double v[6];
   switch (op) {
     case kDef:
+      if (!dicts_.empty()) {  // into the font being made, where only its encoding matters
+        if (stack_.size() >= 2 && stack_[stack_.size() - 2].kind == Value::Kind::name) {
+          if (stack_[stack_.size() - 2].text == "Encoding") {
+            dicts_.back().font.encoding =
+                stack_.back().text == "ISOLatin1Encoding" ? Encoding::latin1 : Encoding::standard;
+          }
+          stack_.resize(stack_.size() - 2);
+        }
+        return;
+      }
       if (stack_.size() >= 2 && stack_[stack_.size() - 2].kind == Value::Kind::name) {
         user_[stack_[stack_.size() - 2].text] = std::move(stack_.back());
         stack_.resize(stack_.size() - 2);
         check_motion_procedures();
       }
       return;
+    case kLength:
+      if (!stack_.empty()) stack_.back() = Value{};  // a number: the size of a dictionary to make
+      return;
+    case kDict:
+      if (!stack_.empty() && stack_.back().kind == Value::Kind::number) {
+        stack_.back() = Value{};
+        stack_.back().kind = Value::Kind::dict;
+      }
+      return;
+    case kBegin:
+      if (!stack_.empty() && stack_.back().kind == Value::Kind::dict && dicts_.size() < 16) {
+        dicts_.push_back(std::move(stack_.back()));
+        stack_.pop_back();
+      }
+      return;
+    case kEnd:
+      if (!dicts_.empty()) dicts_.pop_back();
+      return;
+    case kCurrentdict:
+      if (!dicts_.empty()) push(dicts_.back());
+      return;
+    case kForall:  // copying a font's entries into the dictionary being made
+      if (stack_.size() >= 2 && stack_.back().kind == Value::Kind::procedure &&
+          stack_[stack_.size() - 2].kind == Value::Kind::font) {
+        if (!dicts_.empty()) dicts_.back().font = stack_[stack_.size() - 2].font;
+        stack_.resize(stack_.size() - 2);
+      }
+      return;
+    case kDefinefont:
+      if (stack_.size() >= 2 && stack_.back().kind == Value::Kind::dict && stack_.back().font.face != nullptr &&
+          stack_[stack_.size() - 2].kind == Value::Kind::name) {
+        const Font font = stack_.back().font;
+        if (defined_fonts_.size() < 256) defined_fonts_[stack_[stack_.size() - 2].text] = font;
+        stack_.resize(stack_.size() - 2);
+        Value made;
+        made.kind = Value::Kind::font;
+        made.font = font;
+        push(std::move(made));
+      }
+      return;
+    case kIsoLatin1Encoding: {
+      Value encoding;
+      encoding.kind = Value::Kind::mark;
+      encoding.text = "ISOLatin1Encoding";
+      push(std::move(encoding));
+      return;
+    }
     case kFindfont:
       if (!stack_.empty() && stack_.back().kind == Value::Kind::name) {
         Value& top = stack_.back();
-        top.font = fonts_.find(top.text);
+        const auto made = defined_fonts_.find(top.text);
+        top.font = made != defined_fonts_.end() ? made->second : fonts_.find(top.text);
         top.kind = Value::Kind::font;
         top.font_size = 1;
       }
