@@ -253,6 +253,21 @@ const std::vector<Case>& feature_cases() {
          plume::xsymbol(10, 1, 0.5f, "turned", 60, 6, 1);
          plume::xnumber(10, 6, 0.4f, 3.14159f, 0, 3, 11);
        }},
+      {"text_beyond_ascii", 1, 1,
+       [] {
+         // Latin-1 letters and signs in UTF-8, and what no font shows: the
+         // same letters and question marks in every format.
+         const std::string_view texts[] = {
+             "Temp\xC3\xA9rature -5 \xC2\xB0" "C", "na\xC3\xAFve se\xC3\xB1or M\xC3\xBCller \xC3\x86\xC3\xB8",
+             "\xC2\xB1\xC2\xB5 \xC2\xAB\xC3\x9F\xC2\xBB \xC3\xBF", "bad \xFF \xE2\x82\xAC \\b \\351 end",
+         };
+         const int fonts[] = {1, 11, 2, 7};
+         for (int k = 0; k < 4; ++k) {
+           plume::xsymbol(1, 1 + 1.2f * k, 0.5f, texts[k], 0, static_cast<int>(texts[k].size()), fonts[k]);
+         }
+         plume::xsymbol(1, 6, 0.5f, "a\xB0\xB1\x7F", 0, 4, 20);
+         plume::xsymbol(1, 7.2f, 0.5f, "\xC3\xA9t\xC3\xA9", 0, 5, 3);
+       }},
       {"origin_and_factor", 1, 1,
        [] {
          some_lines();
