@@ -37,8 +37,9 @@ constexpr int kFaint = 12;
 // blends with the paper: their distances from white point the same way.
 constexpr double kLikeColour = 0.85;  // the cosine of the angle between them (black and red: 0.82)
 // Unmatched solid pixels allowed: a few (a corner or a glyph serif one
-// renderer fills and the other does not), at most a thousandth of the ink.
-constexpr int kFewPixels = 12;
+// renderer fills and the other does not, the dots of a hairline dash
+// pattern a viewer snaps to other pixels), or a thousandth of the ink.
+constexpr int kFewPixels = 40;
 constexpr double kShareAllowed = 0.001;
 
 const unsigned char* at(const Picture& p, int x, int y) {
