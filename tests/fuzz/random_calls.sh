@@ -6,8 +6,8 @@
 #
 # With COMPARE_PAGES (tests/fuzz/compare_pages.cpp) SAMPLE further random
 # documents (default 30), with no far arguments, are written in every
-# format and compared
-# page by page with the EPS as Ghostscript renders it: the PDF (through
+# format and compared page by page with the EPS as Ghostscript renders it:
+# the PDF (through
 # pdftoppm), the SVG (rsvg-convert) and the PNG on the whole sheet must show
 # the same ink; the cropped PNG page must hold all of it, and so must an EPS
 # box in the header.
