@@ -59,6 +59,17 @@ char32_t standard_char(unsigned char b) {
   return 0;
 }
 
+// ISOLatin1Encoding: ISO 8859-1, but for the quotes of StandardEncoding,
+// the minus sign at 45 and the hyphen at 173. Its accents at 144 to 159
+// are left out.
+char32_t latin1_char(unsigned char b) {
+  if (b == 0x2D) return 0x2212;
+  if (b == 0xA0) return 0x20;
+  if (b == 0xAD) return 0x2D;
+  if (b > 0xA0) return b;
+  return standard_char(b);
+}
+
 // The Symbol face's character map is indexed by the Symbol encoding's own
 // codes (through the Latin-1 range of Unicode): the byte is the character.
 char32_t symbol_char(unsigned char b) { return b >= 0x20 && (b < 0x7F || b >= 0xA0) ? b : 0; }
@@ -105,7 +116,9 @@ std::string Fonts::to_utf8(std::string_view bytes, Encoding encoding) {
   }
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
-    const char32_t c = encoding == Encoding::symbol ? symbol_char(b) : standard_char(b);
+    const char32_t c = encoding == Encoding::symbol   ? symbol_char(b)
+                       : encoding == Encoding::latin1 ? latin1_char(b)
+                                                      : standard_char(b);
     if (c != 0) append_utf8(out, c);
   }
   return out;

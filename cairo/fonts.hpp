@@ -12,7 +12,7 @@
 namespace plume::render {
 
 // How the bytes of a shown string name characters.
-enum class Encoding { standard, symbol, jis };
+enum class Encoding { standard, latin1, symbol, jis };
 
 struct Font {
   cairo_font_face_t* face = nullptr;  // owned by the Fonts cache

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <cmath>
 #include <numbers>
 
@@ -13,6 +14,7 @@ enum Op {
   kClosepath, kNewpath, kStroke, kFill, kEofill, kClip, kEoclip, kArc, kArcn, kRectstroke, kRectfill,
   kGsave, kGrestore, kTranslate, kRotate, kScale, kSetlinewidth, kSetlinejoin, kSetlinecap,
   kSetmiterlimit, kSetrgbcolor, kSetgray, kSetdash, kShow, kShowpage, kInitgraphics,
+  kLength, kDict, kBegin, kEnd, kCurrentdict, kForall, kDefinefont, kIsoLatin1Encoding,
 };
 
 const std::unordered_map<std::string_view, int>& operators() {
@@ -27,6 +29,9 @@ const std::unordered_map<std::string_view, int>& operators() {
       {"setlinecap", kSetlinecap}, {"setmiterlimit", kSetmiterlimit}, {"setrgbcolor", kSetrgbcolor},
       {"setgray", kSetgray}, {"setdash", kSetdash}, {"show", kShow}, {"showpage", kShowpage},
       {"initgraphics", kInitgraphics},
+      // Enough of dictionaries for a font copied with another encoding.
+      {"length", kLength}, {"dict", kDict}, {"begin", kBegin}, {"end", kEnd}, {"currentdict", kCurrentdict},
+      {"forall", kForall}, {"definefont", kDefinefont}, {"ISOLatin1Encoding", kIsoLatin1Encoding},
   };
   return table;
 }
@@ -136,8 +141,10 @@ using PathCopy = std::shared_ptr<cairo_path_t>;
 
 }  // namespace
 
+// A dictionary is read as a font being made: the font it copies and the
+// encoding it gets.
 struct Interpreter::Value {
-  enum class Kind { number, name, string, array, procedure, font, mark };
+  enum class Kind { number, name, string, array, procedure, font, mark, dict };
   Kind kind = Kind::number;
   double number = 0;
   std::string text;
@@ -172,6 +179,12 @@ struct Interpreter::State {
   Box path_points;  // every point, moves included, for clipping
   bool has_point = false;
   Point point, subpath_start;
+  // The joins of the path, for the extent of its stroke: the direction
+  // (device space, unit length) of the subpath's first and last segments,
+  // and how far, in half line widths, the farthest miter reaches.
+  bool has_direction = false;
+  Point first_direction, last_direction;
+  double miter_reach = 1;
   PathCopy saved_path;  // drawing mode: the path as gsave found it
 };
 
@@ -438,16 +451,74 @@ void Interpreter::operate(int op) {
   double v[6];
   switch (op) {
     case kDef:
+      if (!dicts_.empty()) {  // into the font being made, where only its encoding matters
+        if (stack_.size() >= 2 && stack_[stack_.size() - 2].kind == Value::Kind::name) {
+          if (stack_[stack_.size() - 2].text == "Encoding") {
+            dicts_.back().font.encoding =
+                stack_.back().text == "ISOLatin1Encoding" ? Encoding::latin1 : Encoding::standard;
+          }
+          stack_.resize(stack_.size() - 2);
+        }
+        return;
+      }
       if (stack_.size() >= 2 && stack_[stack_.size() - 2].kind == Value::Kind::name) {
         user_[stack_[stack_.size() - 2].text] = std::move(stack_.back());
         stack_.resize(stack_.size() - 2);
         check_motion_procedures();
       }
       return;
+    case kLength:
+      if (!stack_.empty()) stack_.back() = Value{};  // a number: the size of a dictionary to make
+      return;
+    case kDict:
+      if (!stack_.empty() && stack_.back().kind == Value::Kind::number) {
+        stack_.back() = Value{};
+        stack_.back().kind = Value::Kind::dict;
+      }
+      return;
+    case kBegin:
+      if (!stack_.empty() && stack_.back().kind == Value::Kind::dict && dicts_.size() < 16) {
+        dicts_.push_back(std::move(stack_.back()));
+        stack_.pop_back();
+      }
+      return;
+    case kEnd:
+      if (!dicts_.empty()) dicts_.pop_back();
+      return;
+    case kCurrentdict:
+      if (!dicts_.empty()) push(dicts_.back());
+      return;
+    case kForall:  // copying a font's entries into the dictionary being made
+      if (stack_.size() >= 2 && stack_.back().kind == Value::Kind::procedure &&
+          stack_[stack_.size() - 2].kind == Value::Kind::font) {
+        if (!dicts_.empty()) dicts_.back().font = stack_[stack_.size() - 2].font;
+        stack_.resize(stack_.size() - 2);
+      }
+      return;
+    case kDefinefont:
+      if (stack_.size() >= 2 && stack_.back().kind == Value::Kind::dict && stack_.back().font.face != nullptr &&
+          stack_[stack_.size() - 2].kind == Value::Kind::name) {
+        const Font font = stack_.back().font;
+        if (defined_fonts_.size() < 256) defined_fonts_[stack_[stack_.size() - 2].text] = font;
+        stack_.resize(stack_.size() - 2);
+        Value made;
+        made.kind = Value::Kind::font;
+        made.font = font;
+        push(std::move(made));
+      }
+      return;
+    case kIsoLatin1Encoding: {
+      Value encoding;
+      encoding.kind = Value::Kind::mark;
+      encoding.text = "ISOLatin1Encoding";
+      push(std::move(encoding));
+      return;
+    }
     case kFindfont:
       if (!stack_.empty() && stack_.back().kind == Value::Kind::name) {
         Value& top = stack_.back();
-        top.font = fonts_.find(top.text);
+        const auto made = defined_fonts_.find(top.text);
+        top.font = made != defined_fonts_.end() ? made->second : fonts_.find(top.text);
         top.kind = Value::Kind::font;
         top.font_size = 1;
       }
@@ -543,6 +614,7 @@ void Interpreter::moveto(Point user) {
   if (!finite(p)) return;
   s.point = s.subpath_start = p;
   s.has_point = true;
+  s.has_direction = false;
   s.path_points.add(p);
   if (canvas_.cr) {
     flush_line();
@@ -559,6 +631,7 @@ void Interpreter::lineto(Point user) {
   s.path_box.add(s.point);
   s.path_box.add(p);
   s.path_points.add(p);
+  note_segment(s.point, p);
   s.point = p;
   if (canvas_.cr) line_to_cairo(user, p);
 }
@@ -570,6 +643,7 @@ void Interpreter::rmoveto(Point delta) {
   const Point p{s.point.x + d.x, s.point.y + d.y};
   if (!finite(p)) return;
   s.point = s.subpath_start = p;
+  s.has_direction = false;
   s.path_points.add(p);
   if (canvas_.cr) {
     flush_line();
@@ -587,6 +661,7 @@ void Interpreter::rlineto(Point delta) {
   s.path_box.add(s.point);
   s.path_box.add(p);
   s.path_points.add(p);
+  note_segment(s.point, p);
   s.point = p;
   if (canvas_.cr) {
     flush_line();
@@ -623,14 +698,22 @@ void Interpreter::arc(double x, double y, double r, double a1, double a2, bool c
   };
   const Point first = at(0);
   if (!finite(first)) return;
-  if (s.has_point) s.path_box.add(s.point);
+  if (s.has_point) {
+    s.path_box.add(s.point);
+    note_segment(s.point, first);
+  } else {
+    s.has_direction = false;
+  }
   // Points every 1/128 turn: the chords stray from the circle by less than
   // 0.0004 of the radius, far inside the page margin.
   const int steps = std::max(1, static_cast<int>(std::ceil(span / (std::numbers::pi / 64))));
+  Point previous = first;
   for (int k = 0; k <= steps; ++k) {
     const Point p = at(span * k / steps);
     s.path_box.add(p);
     s.path_points.add(p);
+    note_segment(previous, p);
+    previous = p;
   }
   if (!s.has_point) s.subpath_start = first;
   s.point = at(span);
@@ -652,7 +735,10 @@ void Interpreter::closepath() {
   if (!s.has_point) return;
   s.path_box.add(s.point);
   s.path_box.add(s.subpath_start);
+  note_segment(s.point, s.subpath_start);
+  if (s.has_direction) note_join(s.last_direction, s.first_direction);  // the subpath closes in a join
   s.point = s.subpath_start;
+  s.has_direction = false;
   if (canvas_.cr) {
     flush_line();
     cairo_close_path(canvas_.cr);
@@ -665,6 +751,8 @@ void Interpreter::newpath() {
   s.path_box = Box{};
   s.path_points = Box{};
   s.has_point = false;
+  s.has_direction = false;
+  s.miter_reach = 1;
   run_.pending = false;
   if (canvas_.cr) cairo_new_path(canvas_.cr);
 }
@@ -748,9 +836,43 @@ double Interpreter::half_width_device() const {
   return std::max(s.line_width * s.ctm.length_scale(), thinnest_) / 2;
 }
 
+// How far a stroke's ink lies from its path, in half line widths: its
+// miters, and the corners of square caps.
+double Interpreter::stroke_reach(double miter_reach) const {
+  const State& s = *state_;
+  const double joins = s.join == 0 ? miter_reach : 1;
+  const double caps = s.cap == 2 ? std::numbers::sqrt2 : 1;
+  return std::max(joins, caps);
+}
+
+void Interpreter::note_join(Point in, Point out) {
+  State& s = *state_;
+  if (s.join != 0) return;
+  // The miter of two segments meeting at an angle theta reaches
+  // 1 / sin(theta / 2) half widths from their common point; past the
+  // miter limit the join is bevelled and stays within one.
+  const double half_sine = std::sqrt(std::max(0.0, (1 + in.x * out.x + in.y * out.y) / 2));
+  const double reach = half_sine > 0 ? 1 / half_sine : std::numeric_limits<double>::infinity();
+  if (reach <= s.miter) s.miter_reach = std::max(s.miter_reach, reach);
+}
+
+void Interpreter::note_segment(Point from, Point to) {
+  State& s = *state_;
+  const double length = std::hypot(to.x - from.x, to.y - from.y);
+  if (!(length > 0) || !std::isfinite(length)) return;  // a point turns no corner
+  const Point direction{(to.x - from.x) / length, (to.y - from.y) / length};
+  if (s.has_direction) {
+    note_join(s.last_direction, direction);
+  } else {
+    s.first_direction = direction;
+    s.has_direction = true;
+  }
+  s.last_direction = direction;
+}
+
 void Interpreter::stroke() {
   flush_line();
-  add_ink(state_->path_box.grown(half_width_device()));
+  add_ink(state_->path_box.grown(half_width_device() * stroke_reach(state_->miter_reach)));
   if (canvas_.cr && !state_->path_box.empty()) {
     sync_clip();
     sync_paint();
@@ -789,18 +911,40 @@ void Interpreter::clip() {
 void Interpreter::rectangle(double x, double y, double w, double h, bool filled) {
   State& s = *state_;
   flush_line();
+  // Ghostscript traces every rectangle counter-clockwise: with sides of
+  // opposite signs it starts at the corner across the width, and so do the
+  // dashes of its outline.
+  if ((w >= 0) != (h >= 0)) {
+    x += w;
+    w = -w;
+  }
   Box box;
   for (const Point corner : {Point{x, y}, Point{x + w, y}, Point{x, y + h}, Point{x + w, y + h}}) {
     box.add(s.ctm.apply(corner));
   }
-  add_ink(filled ? box : box.grown(half_width_device()));
+  add_ink(filled ? box : box.grown(half_width_device() * stroke_reach(std::numbers::sqrt2)));
   if (!canvas_.cr || box.empty()) return;
   // The rectangle operators leave the current path alone.
   cairo_t* cr = canvas_.cr;
   PathCopy kept;
   if (s.has_point) kept = PathCopy(cairo_copy_path(cr), PathDeleter{});
   cairo_new_path(cr);
-  cairo_rectangle(cr, x, y, w, h);
+  if (filled) {
+    cairo_rectangle(cr, x, y, w, h);
+  } else {
+    // cairo writes a path that is one rectangle to PDF and SVG as a box of
+    // its own, whose dashes start at another corner and go the other way
+    // round. The first side bent inward by a 64th of a device unit at its
+    // middle (a bend no output shows) keeps the outline a path, starting
+    // where PostScript starts it.
+    const double bend = 1.0 / 64 / canvas_.page.after(s.ctm).length_scale();
+    cairo_move_to(cr, x, y);
+    cairo_line_to(cr, x + w / 2, y + std::copysign(bend, h));
+    cairo_line_to(cr, x + w, y);
+    cairo_line_to(cr, x + w, y + h);
+    cairo_line_to(cr, x, y + h);
+    cairo_close_path(cr);
+  }
   sync_clip();
   sync_paint();
   if (filled) {

@@ -86,6 +86,9 @@ class Interpreter {
   void closepath();
   void newpath();
   void stroke();
+  void note_segment(Point from, Point to);
+  void note_join(Point in, Point out);
+  double stroke_reach(double miter_reach) const;
   void fill();
   void clip();
   void rectangle(double x, double y, double w, double h, bool filled);
@@ -119,6 +122,8 @@ class Interpreter {
   std::vector<State> saved_;
   std::vector<Value> stack_;
   std::unordered_map<std::string, Value> user_;
+  std::vector<Value> dicts_;  // the dictionary stack above userdict
+  std::unordered_map<std::string, Font> defined_fonts_;
   // Procedure being collected from the tokens, across lines.
   std::vector<Procedure> collecting_;
   int call_depth_ = 0;

@@ -164,8 +164,12 @@ Canvas Drawing::begin(int index) {
     } else {
       scale = std::min({dpi_ / 72, kLargestRaster / std::max(width, height),
                         std::sqrt(kMostPixels / std::max(1.0, width * height))});
-      const int w = std::max(1, static_cast<int>(std::ceil(width * scale - 1e-9)));
-      const int h = std::max(1, static_cast<int>(std::ceil(height * scale - 1e-9)));
+      const auto pixels = [&](double side) { return std::max(1, static_cast<int>(std::ceil(side * scale - 1e-9))); };
+      // Whole pixels round each side up: a page at the limit can pass it
+      // by a row or a column, which a slightly lower resolution takes back.
+      while (static_cast<double>(pixels(width)) * pixels(height) > kMostPixels) scale *= 0.9999;
+      const int w = pixels(width);
+      const int h = pixels(height);
       surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
       cr_ = cairo_create(surface_);
       cairo_set_source_rgb(cr_, 1, 1, 1);

@@ -102,7 +102,14 @@ void count_unreachable_arc() {
 int dropped_total() { return g_run.non_finite + g_run.unreachable_arcs; }
 int clamped_total() { return g_run.clamped; }
 
-void reset_document_counts() { g_document = {}; }
+std::uint64_t g_document_serial = 0;
+
+void reset_document_counts() {
+  g_document = {};
+  ++g_document_serial;
+}
+
+std::uint64_t document_serial() { return g_document_serial; }
 
 void report_document_counts(int unit, const std::string& path) {
   const auto report = [&](int n, const char* singular, const char* plural, const char* what) {

@@ -58,6 +58,9 @@ int clamped_total();
 
 // Forgets the counts of the document before an open.
 void reset_document_counts();
+// A number of its own for each document opened, for what a document
+// defines once when it first needs it.
+std::uint64_t document_serial();
 // Reports on standard error what the document on `unit` (file `path`) lost
 // or had clamped since its open, and forgets the counts.
 void report_document_counts(int unit, const std::string& path);

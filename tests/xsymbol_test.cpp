@@ -2,6 +2,7 @@
 // hexadecimal pairs, inverse rotation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -249,3 +250,76 @@ TEST(Hexstr, WritesFourDigitsAlways) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of a document that define the ISOLatin1Encoding copy of a font.
+int latin1_definitions(const std::string& document, const std::string& font) {
+  int n = 0;
+  for (const auto& line : plume::testing::split_lines(document)) {
+    if (line.rfind("/" + font + "-ISOLatin1 /" + font + " findfont ", 0) == 0) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+TEST(Xsymbol, Latin1LettersInUtf8ShowThroughAFontDefinedOncePerDocument) {
+  std::string path;
+  const auto doc = draw_document(
+      [] {
+        plume::xsymbol(1, 1, 1, "Temp\xC3\xA9rature -5 \xC2\xB0" "C", 0, 19, 1);  // é and °
+        plume::xsymbol(1, 2, 1, "se\xC3\xB1or M\xC3\xBCller", 0, 14, 1);        // ñ, ü: no second definition
+        plume::xsymbol(1, 3, 1, "\xC3\xA9", 0, 2, 12);                         // another font: its own copy
+        plume::xsymbol(1, 4, 1, "plain", 0, 5, 1);                             // ASCII: the font as always
+      },
+      1, 0, &path);
+  EXPECT_EQ(latin1_definitions(doc, "Times-Roman"), 1);
+  EXPECT_EQ(latin1_definitions(doc, "Helvetica-Bold"), 1);
+  const auto lines = plume::testing::split_lines(doc);
+  const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  EXPECT_TRUE(has("/tRL {/Times-Roman-ISOLatin1 findfont exch scalefont setfont} def"));
+  EXPECT_TRUE(has("     42.520  tRL"));
+  // The hyphen goes to its ISOLatin1Encoding code: 45 is the minus sign there.
+  EXPECT_TRUE(has(" (Temp\\351rature \\2555 \\260C) show"));
+  EXPECT_TRUE(has(" (se\\361or M\\374ller) show"));
+  EXPECT_TRUE(has("     42.520  hVL"));
+  EXPECT_TRUE(has(" (plain) show"));
+  expect_renders(path);
+  // The next document defines the copy again, before its own first use.
+  EXPECT_EQ(latin1_definitions(draw_document([] { plume::xsymbol(1, 1, 1, "\xC3\xA9", 0, 2, 1); }), "Times-Roman"), 1);
+  // Documents of printable ASCII define nothing.
+  EXPECT_EQ(draw_document([] { plume::xsymbol(1, 1, 1, "abc", 0, 3, 1); }).find("ISOLatin1"), std::string::npos);
+}
+
+TEST(Xsymbol, WhatAFontCannotShowIsShownAsAQuestionMark) {
+  std::string path;
+  const auto doc = draw_document(
+      [] {
+        plume::xsymbol(1, 1, 1, "a\xFF" "b\xE2\x82\xAC" "c", 0, 7, 1);  // not UTF-8; the euro, beyond Latin-1
+        plume::xsymbol(1, 2, 1, "\\bk\\x\\001\\351", 0, 14, 1);        // escaped controls; an octal Latin-1 code
+        plume::xsymbol(1, 3, 1, "tab\there", 0, 8, 1);                 // a raw control character
+        plume::xsymbol(1, 4, 1, "\xC3", 0, 1, 1);                      // a sequence cut short
+        plume::xsymbol(1, 5, 1, "a\xB0\x7F\xF0", 0, 4, 20);            // the Symbol font's own codes
+      },
+      1, 0, &path);
+  const auto lines = plume::testing::split_lines(doc);
+  const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  EXPECT_TRUE(has(" (a?b?c) show"));
+  EXPECT_TRUE(has(" (?kx?\\351) show"));
+  EXPECT_TRUE(has(" (tab?here) show"));
+  EXPECT_TRUE(has(" (?) show"));
+  EXPECT_TRUE(has(" (a\\260?" "?) show"));
+  EXPECT_EQ(latin1_definitions(doc, "Times-Roman"), 1);
+  expect_renders(path);
+}
+
+TEST(Xsymbol, EightyCharactersOfUtf8AreEightyLetters) {
+  std::string text;
+  for (int k = 0; k < 90; ++k) text += "\xC3\xA9";
+  const auto lines = text_lines(draw_document([&] { plume::xsymbol(1, 1, 1, text, 0, static_cast<int>(text.size()), 1); }));
+  ASSERT_GE(lines.size(), 2u);
+  std::string expected = " (";
+  for (int k = 0; k < 80; ++k) expected += "\\351";
+  EXPECT_EQ(lines[lines.size() - 2], expected + ") show");
+}

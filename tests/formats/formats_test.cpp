@@ -178,6 +178,32 @@ const std::vector<Case>& feature_cases() {
          plume::color(2);
          plume::xrect(6, 5, 9, 8, 1);
        }},
+      {"dashed_rectangles_of_every_sign", 1, 1,
+       [] {
+         // Long dashes on thick outlines: each rectangle's dashes show the
+         // corner its outline starts at and the way it goes round.
+         plume::newpen(8);
+         plume::dashln(3);
+         plume::rectangle(1, 1, 5, 3);
+         plume::rectangle(13, 1, -5, 3);
+         plume::rectangle(1, 9, 5, -3);
+         plume::rectangle(13, 9, -5, -3);
+         plume::dashln(-1);
+       }},
+      {"miters_on_a_later_page", 1, 2,
+       [] {
+         some_lines();
+         // After a new page the joins are PostScript's default miters: a
+         // sharp turn of a thick line reaches far beyond its points.
+         plume::newpage();
+         plume::newpen(20);
+         plume::plot(1, 1, 3);
+         plume::plot(9, 2, 2);
+         plume::plot(1, 3, 2);
+         plume::plot(2, 1.5f, 3);
+         plume::plot(2.5f, 9, 2);
+         plume::plot(3, 1.5f, 2);
+       }},
       {"arcs_circles_fills", 1, 1,
        [] {
          plume::arc(2, 2, 1, 0, 90);
@@ -226,6 +252,21 @@ const std::vector<Case>& feature_cases() {
          }
          plume::xsymbol(10, 1, 0.5f, "turned", 60, 6, 1);
          plume::xnumber(10, 6, 0.4f, 3.14159f, 0, 3, 11);
+       }},
+      {"text_beyond_ascii", 1, 1,
+       [] {
+         // Latin-1 letters and signs in UTF-8, and what no font shows: the
+         // same letters and question marks in every format.
+         const std::string_view texts[] = {
+             "Temp\xC3\xA9rature -5 \xC2\xB0" "C", "na\xC3\xAFve se\xC3\xB1or M\xC3\xBCller \xC3\x86\xC3\xB8",
+             "\xC2\xB1\xC2\xB5 \xC2\xAB\xC3\x9F\xC2\xBB \xC3\xBF", "bad \xFF \xE2\x82\xAC \\b \\351 end",
+         };
+         const int fonts[] = {1, 11, 2, 7};
+         for (int k = 0; k < 4; ++k) {
+           plume::xsymbol(1, 1 + 1.2f * k, 0.5f, texts[k], 0, static_cast<int>(texts[k].size()), fonts[k]);
+         }
+         plume::xsymbol(1, 6, 0.5f, "a\xB0\xB1\x7F", 0, 4, 20);
+         plume::xsymbol(1, 7.2f, 0.5f, "\xC3\xA9t\xC3\xA9", 0, 5, 3);
        }},
       {"origin_and_factor", 1, 1,
        [] {
@@ -367,6 +408,43 @@ TEST(Formats, RasterDpiScalesThePng) {
   EXPECT_EQ(at150.rgb[0], 255);
   EXPECT_EQ(at150.rgb[1], 255);
   EXPECT_EQ(at150.rgb[2], 255);
+}
+
+// The width and height a PNG file's header gives (no need to decode a
+// page of 10^8 pixels to know its size).
+std::pair<long, long> png_size(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  unsigned char header[24] = {};
+  const bool read = f != nullptr && std::fread(header, 1, sizeof header, f) == sizeof header;
+  if (f != nullptr) std::fclose(f);
+  if (!read) return {0, 0};
+  const auto be32 = [&](int at) {
+    return (long{header[at]} << 24) | (long{header[at + 1]} << 16) | (long{header[at + 2]} << 8) | header[at + 3];
+  };
+  return {be32(16), be32(20)};
+}
+
+// A page drawn at a resolution that would make it too large keeps the
+// limits the formats page states: at most 10^8 pixels and 32000 on a side,
+// the largest resolution that fits them.
+TEST(Formats, PngPageKeepsTheDocumentedPixelLimits) {
+  const std::string doc = plume::testing::read_file(std::string(PLUME_SOURCE_DIR_FOR_FORMATS) + "/docs/formats.md");
+  EXPECT_NE(doc.find("more than 10^8 pixels"), std::string::npos);
+  EXPECT_NE(doc.find("more than 32000 on a side"), std::string::npos);
+  plume_crop_pages(0);
+  plume_raster_dpi(4800);
+  const auto sheet = png_size(write_one("sheet-at-4800.png", some_lines));
+  plume_crop_pages(1);  // a narrow strip: the side binds before the count
+  const auto strip = png_size(write_one("strip-at-4800.png", [] {
+    plume::plot(0, 0, 3);
+    plume::plot(25, 0.2f, 2);
+  }));
+  plume_raster_dpi(150);
+  EXPECT_LE(sheet.first * sheet.second, 100000000L);
+  EXPECT_GT(sheet.first * sheet.second, 99000000L);
+  EXPECT_NEAR(static_cast<double>(sheet.second) / sheet.first, 842.0 / 595.0, 0.01);
+  EXPECT_LE(std::max(strip.first, strip.second), 32000L);
+  EXPECT_GT(std::max(strip.first, strip.second), 31900L);
 }
 
 TEST(Formats, EmptyDocumentIsOneBlankPage) {
