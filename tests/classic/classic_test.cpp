@@ -137,6 +137,14 @@ TEST(ClassicUnits, GunitChoosesInchesOrCentimetresAndRefusesOthers) {
   });
 }
 
+TEST(ClassicUnits, GunitBeforePlotsChoosesTheUnitOfTheNextClassicPlot) {
+  gunit_("cm", 2);
+  EXPECT_FALSE(plume::classic::plot_open()) << "gunit opens nothing";
+  classic_document("cm.eps", [] { EXPECT_EQ(a00000_.units_scale, 28.346457f); });
+  gunit_("in", 2);
+  classic_document("in.eps", [] { EXPECT_EQ(a00000_.units_scale, 72.0f); });
+}
+
 TEST(ClassicPens, NewpenSelectsColoursInTheDocumentedOrderAtPenOnesWidth) {
   const std::string doc = classic_document("pens.eps", [] {
     for (int32_t n = 1; n <= 8; ++n) newpen_(&n);
