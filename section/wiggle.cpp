@@ -12,8 +12,24 @@ namespace {
 constexpr int kMove = 3;
 constexpr int kDraw = 2;
 
-float deflection(const WiggleRun& run, float value) { return std::clamp(value * run.gain, -run.limit, run.limit); }
+// In double precision: tiny samples times a huge gain, or huge ones, still
+// land on the page; a NaN deflection is none.
+float deflection(const WiggleRun& run, double value) {
+  const double d = value * run.gain;
+  if (std::isnan(d)) return 0.0f;
+  return static_cast<float>(std::clamp(d, -static_cast<double>(run.limit), static_cast<double>(run.limit)));
+}
 float x_of(const WiggleRun& run, std::size_t i) { return static_cast<float>(run.x0 + static_cast<double>(i) * run.dx); }
+
+// The pen to a point of the run's plane: time along x, or along y.
+void pen_to(const WiggleRun& run, float x, float deflection, int code) {
+  const float across = run.baseline + deflection;
+  if (run.vertical) {
+    plume::plot(across, x, code);
+  } else {
+    plume::plot(x, across, code);
+  }
+}
 
 // Where the straight line between two points crosses the baseline.
 float crossing(WigglePoint a, WigglePoint b) {
@@ -24,7 +40,7 @@ float crossing(WigglePoint a, WigglePoint b) {
 // and back down, filled with the current colour.
 class LobeFiller {
  public:
-  explicit LobeFiller(float baseline) : baseline_(baseline) {}
+  explicit LobeFiller(const WiggleRun& run) : run_(run) {}
 
   void add(WigglePoint p, const std::optional<WigglePoint>& previous) {
     if (p.deflection > 0) {
@@ -51,27 +67,27 @@ class LobeFiller {
   }
   // Two moves in a row restart the plotter's path and its motion count.
   void start_at(float x) {
-    plume::plot(x, baseline_, kMove);
-    plume::plot(x, baseline_, kMove);
+    pen_to(run_, x, 0, kMove);
+    pen_to(run_, x, 0, kMove);
     open_ = true;
     points_ = 0;
   }
   void draw_to(WigglePoint p) {
-    plume::plot(p.x, baseline_ + p.deflection, kDraw);
+    pen_to(run_, p.x, p.deflection, kDraw);
     if (++points_ >= kMaxFillPoints) {
       close(p.x);
       start_at(p.x);
-      plume::plot(p.x, baseline_ + p.deflection, kDraw);
+      pen_to(run_, p.x, p.deflection, kDraw);
       points_ = 1;
     }
   }
   void close(float x) {
-    plume::plot(x, baseline_, kDraw);
+    pen_to(run_, x, 0, kDraw);
     plume::fillup();
     open_ = false;
   }
 
-  float baseline_;
+  const WiggleRun& run_;
   bool open_ = false;
   int points_ = 0;
 };
@@ -83,7 +99,7 @@ constexpr double kMinSamplesPerBin = 4;
 // The samples a wiggle draws: every one, or those kept_samples chose.
 class DrawnSamples {
  public:
-  DrawnSamples(const WiggleRun& run, std::span<const float> values)
+  DrawnSamples(const WiggleRun& run, std::span<const double> values)
       : run_(run), values_(values), kept_(kept_samples(run, values)) {}
   std::size_t size() const { return kept_.empty() ? values_.size() : kept_.size(); }
   WigglePoint operator[](std::size_t k) const {
@@ -93,7 +109,7 @@ class DrawnSamples {
 
  private:
   const WiggleRun& run_;
-  std::span<const float> values_;
+  std::span<const double> values_;
   std::vector<std::size_t> kept_;
 };
 
@@ -101,8 +117,8 @@ class DrawnSamples {
 
 // The gain is never negative, so the lowest and highest samples are the
 // lowest and highest deflections, clipped or not.
-std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const float> values) {
-  const double per_bin = run.dx > 0 ? run.bin / run.dx : 0;
+std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const double> values) {
+  const double per_bin = run.dx != 0 ? run.bin / std::fabs(run.dx) : 0;
   std::vector<std::size_t> kept;
   if (!(per_bin > kMinSamplesPerBin) || !std::isfinite(per_bin)) return kept;
   const std::size_t n = values.size();
@@ -127,11 +143,11 @@ std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const floa
   return kept;
 }
 
-WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, bool fill) {
+WigglePoint draw_wiggle(const WiggleRun& run, std::span<const double> values, bool fill) {
   if (values.empty()) return run.before.value_or(WigglePoint{});
   const DrawnSamples drawn(run, values);
   if (fill) {
-    LobeFiller filler(run.baseline);
+    LobeFiller filler(run);
     std::optional<WigglePoint> previous = run.before;
     for (std::size_t k = 0; k < drawn.size(); ++k) {
       const WigglePoint p = drawn[k];
@@ -142,13 +158,13 @@ WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, boo
   }
   int code = kMove;
   if (run.before) {
-    plume::plot(run.before->x, run.baseline + run.before->deflection, kMove);
+    pen_to(run, run.before->x, run.before->deflection, kMove);
     code = kDraw;
   }
   WigglePoint p;
   for (std::size_t k = 0; k < drawn.size(); ++k) {
     p = drawn[k];
-    plume::plot(p.x, run.baseline + p.deflection, code);
+    pen_to(run, p.x, p.deflection, code);
     code = kDraw;
   }
   return p;

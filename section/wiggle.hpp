@@ -10,15 +10,18 @@
 namespace section {
 
 struct WigglePoint {
-  float x = 0;
+  float x = 0;           // along the time axis, centimetres
   float deflection = 0;  // centimetres above the baseline
 };
 
 struct WiggleRun {
   float baseline = 0;  // centimetres
+  // Time runs along y (dx then usually negative, downwards) and the
+  // deflections along x, to the right.
+  bool vertical = false;
   double x0 = 0;       // x of the first value
   double dx = 0;       // centimetres between samples
-  float gain = 0;      // centimetres per sample unit
+  double gain = 0;     // centimetres per sample unit
   float limit = 0;     // largest |deflection| (the clip), may be infinite
   // Centimetres of the time axis in which samples are thinned to their
   // extremes (see kept_samples); 0 keeps every sample.
@@ -35,7 +38,7 @@ struct WiggleRun {
 // at that resolution, while a day of 100 Hz data shrinks from millions of
 // points to a few per bin. Empty when the bins hold too few samples to thin
 // (every sample is drawn, as with `run.bin` 0).
-std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const float> values);
+std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const double> values);
 
 // A filled piece is closed and a new one begun after this many points, so
 // that the plotter's path restart (after 1001 motions) never falls inside a
@@ -43,6 +46,6 @@ std::vector<std::size_t> kept_samples(const WiggleRun& run, std::span<const floa
 constexpr int kMaxFillPoints = 900;
 
 // Draws the run and returns its last point.
-WigglePoint draw_wiggle(const WiggleRun& run, std::span<const float> values, bool fill);
+WigglePoint draw_wiggle(const WiggleRun& run, std::span<const double> values, bool fill);
 
 }  // namespace section

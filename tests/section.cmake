@@ -9,7 +9,7 @@ if(TARGET plume_section_core)
     ${CMAKE_CURRENT_LIST_DIR}/section/fixtures.cpp)
   target_link_libraries(plume_section_test_support PUBLIC plume_test_support plume_section_core)
 
-  foreach(name sac_writer_test readers_test program_test truncation_test)
+  foreach(name sac_writer_test readers_test program_test truncation_test drawing_test layout_test)
     plume_add_test_executable(section_${name} ${CMAKE_CURRENT_LIST_DIR}/section/${name}.cpp)
     target_link_libraries(section_${name} PRIVATE plume_section_test_support)
     add_dependencies(section_${name} plume-section)

@@ -270,23 +270,4 @@ TEST(FormatDetection, TextIsATraceFileAndUnknownBytesAreRefused) {
   }
 }
 
-// ---- axis fitting ----
-
-TEST(FitAxis, CoversTheRangeWithinTheLengthAndPrintsItsSteps) {
-  const double ranges[][2] = {{0, 1.5}, {0, 1.51}, {-100, 1300}, {0, 86400}, {3.2, 3.3}, {-7.5, 12.25}, {0, 0.004}, {5, 5}};
-  for (const auto& r : ranges) {
-    for (const int max : {15, 22}) {
-      const section::AxisScale a = section::fit_axis(r[0], r[1], max);
-      EXPECT_LE(a.first, r[0]) << r[0] << ".." << r[1];
-      EXPECT_GE(a.first + a.length * a.step, r[1] - 1e-9 * std::fabs(r[1])) << r[0] << ".." << r[1];
-      EXPECT_LE(a.length, max);
-      EXPECT_GE(a.length, 2);
-      // Uses at least a third of the room when the range is not empty.
-      if (r[1] > r[0]) {
-        EXPECT_GE((r[1] - r[0]) / a.step, max / 3.0 - 1) << r[0] << ".." << r[1];
-      }
-    }
-  }
-}
-
 }  // namespace
