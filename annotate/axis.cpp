@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "annotate/field.hpp"
 #include "annotate/power.hpp"
+#include "classic/state.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -15,8 +17,9 @@
 namespace plume {
 namespace {
 
-// The axis dimensions assume centimetre user units.
-constexpr float kUnit = 2.54f;
+// The axis dimensions: centimetres multiplied by 2.54, or in a classic plot
+// in inches the constants as they stand.
+float unit_factor() { return classic::annotation_length(2.54f); }
 constexpr float kDegreesToRadians = 0.017453294f;
 constexpr float kLimit = 32767.0f;
 constexpr float kShortestAxis = 2.0f;
@@ -77,24 +80,24 @@ struct AxisFrame {
 
 void draw_label(const AxisFrame& f, std::string_view label, std::int64_t count, int exponent) {
   const std::int64_t m = exponent != 0 ? count + 7 : count;
-  const float label_height = 0.14f * kUnit;
-  const float along = f.length / 2.0f - 0.07f * kUnit * static_cast<float>(m);
-  const float across = 0.325f * kUnit * f.side - 0.075f * kUnit;
+  const float label_height = 0.14f * unit_factor();
+  const float along = f.length / 2.0f - 0.07f * unit_factor() * static_cast<float>(m);
+  const float across = 0.325f * unit_factor() * f.side - 0.075f * unit_factor();
   const Point at = offset(f.start, f.dir, along, across);
   const int n = static_cast<int>(count);
   symbol(at.x, at.y, label_height, label, f.angle, n);
   if (exponent == 0) return;
   const Point marker = offset(at, f.dir, static_cast<float>(count + 2) * label_height, 0.0f);
   symbol(marker.x, marker.y, label_height, kPowerMarker, f.angle, 3);
-  const Point power = offset(marker, f.dir, label_height * 3.0f, label_height * (0.8f * kUnit));
-  number(power.x, power.y, 0.07f * kUnit, static_cast<float>(exponent), f.angle, kExponentFormat);
+  const Point power = offset(marker, f.dir, label_height * 3.0f, label_height * (0.8f * unit_factor()));
+  annotate::field_number(power.x, power.y, 0.07f * unit_factor(), static_cast<float>(exponent), f.angle, kExponentFormat);
 }
 
 void draw_line_and_ticks(const AxisFrame& f, std::int32_t ticks) {
   plot(f.start.x + f.length * f.dir.c, f.start.y + f.length * f.dir.s, 3);
   const float far = static_cast<float>(ticks - 1);
   Point q{f.start.x + far * f.dir.c, f.start.y + far * f.dir.s};
-  const float tick = 0.07f * kUnit * f.side;
+  const float tick = 0.07f * unit_factor() * f.side;
   const Point t{-tick * f.dir.s, tick * f.dir.c};
   for (std::int32_t i = 0; i < ticks; ++i) {
     plot(q.x, q.y, 2);
@@ -129,10 +132,10 @@ void axis(float x, float y, std::string_view label, int label_count, float axis_
   const std::int32_t ticks = device::truncate_saturating(f.length + 1.0f);
   std::int32_t label_countdown = ticks / 2;
   const bool alternate = g_numbering == AxisNumbering::alternate_ticks;
-  const float number_height = alternate ? 0.075f * kUnit : 0.105f;
-  Point at = offset(f.start, f.dir, -0.1f * kUnit, 0.15f * kUnit * f.side - 0.05f * kUnit);
+  const float number_height = alternate ? 0.075f * unit_factor() : classic::annotation_length(0.105f);
+  Point at = offset(f.start, f.dir, -0.1f * unit_factor(), 0.15f * unit_factor() * f.side - 0.05f * unit_factor());
   for (std::int32_t i = 1; i <= ticks; ++i) {
-    if (!alternate || i % 2 == 0) number(at.x, at.y, number_height, value, f.angle, kTickFormat);
+    if (!alternate || i % 2 == 0) annotate::field_number(at.x, at.y, number_height, value, f.angle, kTickFormat);
     value = value + step;
     at.x = at.x + f.dir.c;
     at.y = at.y + f.dir.s;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "classic/state.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
 #include "plume/plume.hpp"
@@ -81,7 +82,7 @@ void line(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int str
       if (line_type >= 0) plot(p.x, p.y, pen_code);
       ++counter;
     } else {
-      symbol(p.x, p.y, kMarkerHeight, marker, 0.0f, symbol_count);
+      symbol(p.x, p.y, classic::annotation_length(kMarkerHeight), marker, 0.0f, symbol_count);
       counter = 1;
     }
     if (line_type >= 0) {
@@ -102,7 +103,7 @@ void dashl(ArrayRef<const float> xs, ArrayRef<const float> ys, int count, int st
   const bool forwards = d2 >= d1;
   for (int j = 0; j < series.count(); ++j) {
     const Point p = series.at(forwards ? j : series.count() - 1 - j);
-    if (j > 0) dashp(p.x, p.y, kDashLength);
+    if (j > 0) dashp(p.x, p.y, classic::annotation_length(kDashLength));
     plot(p.x, p.y, 3);
   }
 }

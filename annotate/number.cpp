@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <string_view>
 
+#include "annotate/field.hpp"
+#include "classic/state.hpp"
 #include "device/format.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.h"
@@ -47,9 +50,21 @@ Field build_field(float value, int format_code) {
 
 }  // namespace
 
-void number(float x, float y, float height, float value, float angle, int format_code) {
+namespace annotate {
+void field_number(float x, float y, float height, float value, float angle, int format_code) {
   const Field field = build_field(value, format_code);
   symbol(x, y, height, field.view(), angle, field.width);
+}
+}  // namespace annotate
+
+void number(float x, float y, float height, float value, float angle, int format_code) {
+  if (classic::plot_open()) {
+    // Classic programs give a count of decimals, not a packed field.
+    const std::string text = classic::number_text(value, format_code);
+    symbol(x, y, height, text, angle, static_cast<int>(text.size()));
+    return;
+  }
+  annotate::field_number(x, y, height, value, angle, format_code);
 }
 
 void xnumber(float x, float y, float height, float value, float angle, int format_code, int font) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "classic/state.hpp"
 #include "device/document.hpp"
 #include "device/output_unit.hpp"
 #include "device/plot_state.hpp"
@@ -55,6 +56,7 @@ std::shared_ptr<device::ExtentMeter> g_meter;
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
 
 void open_plot(int orientation, int unit, int units) {
+  classic::plot_ended();  // hplots opens a plot of its own dialect
   m00000_.move_pending = 0;
   p00000_.unit_system = units;
   p00000_.out_unit = unit;
@@ -131,6 +133,7 @@ bool measured_box(Box& box, double (&exact)[4]) {
 }
 
 void close_plot() {
+  classic::plot_ended();
   device::write_text("stroke");
   device::write_text("showpage");
   if (g_atend_pending) device::write_text("%%Trailer");
@@ -175,6 +178,7 @@ void write_orientation_transform() {
     write_text("90 rotate ");
   }
 }
+bool bounding_box_atend_on() { return g_bbox_atend; }
 }  // namespace device
 
 void bounding_box_atend(bool on) { g_bbox_atend = on; }

@@ -1,6 +1,7 @@
 // Line widths, indexed colours, tones and RGB colours.
 #include <cmath>
 
+#include "classic/state.hpp"
 #include "device/pen_draw.hpp"
 #include "device/plot_state.hpp"
 #include "device/record.hpp"
@@ -73,7 +74,13 @@ void pen(int pen_number, int tone) {
   graphics::write_pen_position_line();
 }
 
-void newpen(int pen_number) { pen(pen_number, 0); }
+void newpen(int pen_number) {
+  if (classic::plot_open()) {
+    classic::select_pen(pen_number);  // classic pens are colours
+    return;
+  }
+  pen(pen_number, 0);
+}
 
 }  // namespace plume
 

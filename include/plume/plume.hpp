@@ -161,6 +161,27 @@ int clamped_lines();
 void crop_pages(bool on);
 void raster_dpi(int dpi);
 
+// The classic plotter dialect (library plume_classic gives it its Fortran
+// names). plots() opens a plot on unit 8 in inches, portrait, whose box
+// covers everything drawn; pinitf() the same on `path` (format by
+// extension). While such a plot is open, a second plots or pinitf is a new
+// page, number() takes a count of decimals, newpen() selects a coloured pen
+// and the annotation sizes itself in the user unit. plote() ends it (as
+// plot with 999 does), frame() starts the next page with the origin at the
+// corner, gunit("in" or "cm") chooses the user unit (false for another).
+void plots();
+void pinitf(std::string_view path);
+void plote();
+void frame();
+bool gunit(std::string_view unit);
+// Pen `pen` draws in this colour at later newpen(pen) calls (components 0 to 1).
+void setcol(int pen, float red, float green, float blue);
+// A rectangle filled with shade k: black for k <= 0, then the greys 0.2,
+// 0.4, 0.6, 0.75, 0.85 and 0.95 for k = 1 to 6 (and above).
+void shade(float x, float y, float width, float height, int k);
+// plot() whose drawn segments (codes 2 and -2) are dashed.
+void plotd(float x, float y, int code);
+
 enum class Orientation { portrait, landscape };
 enum class Units { centimetres, reduced_centimetres, twenty_points };
 enum class Pen { up = 3, down = 2 };

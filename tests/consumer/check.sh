@@ -3,8 +3,9 @@
 # README documents, one program per face of the library: C and C++17 through
 # pkg-config (shared, and static with --static), C++ through find_package,
 # Fortran through plume-fortran.pc (a legacy program and a `use plume`
-# program, shared and static) and a Fortran-only CMake project. Every
-# document they write must render in Ghostscript.
+# program, shared and static), a classic program through plume-classic.pc
+# (shared and static) and a Fortran-only CMake project. Every document they
+# write must render in Ghostscript.
 set -euo pipefail
 build=$1 source=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
@@ -76,19 +77,43 @@ if command -v gfortran >/dev/null; then
   [ ! -e legacy/fort.23 ] || fail "the legacy program's document went to fort.23"
   echo "Fortran: ok"
 
+  # A classic program with the documented line, shared and static: its own
+  # FRAME is kept, its document continues the unit it opened (shared) or
+  # goes to the file it names (static).
+  classic_checks() {
+    grep -q "OWN FRAME" "$1/out" || grep -q "^ 1.00 0.00 1.00 setrgbcolor" "$1/classic.eps" ||
+      fail "$1: the program's own FRAME was not the one called"
+    renders "$1/classic.eps"
+    [ "$(grep -c showpage "$1/classic.eps")" = 1 ] || fail "$1: the library's frame was called"
+    grep -q "setrgbcolor" "$1/classic.eps" || fail "$1: no coloured pen"
+  }
+  gfortran "$source/classic.f" $(pkg-config --libs plume-classic) -o classic_f
+  needs_shared classic_f libplume_classic
+  in_dir classic sh -c '../classic_f > out'
+  classic_checks classic
+  # (Statically linked with the library, Fortran I/O of the program's own
+  # crashes inside libgfortran: this one names its file and writes nothing.)
+  gfortran "$source/classic_named.f" -static $(pkg-config --static --libs plume-classic) -o classic_f_static
+  static_only classic_f_static
+  in_dir classic-static sh -c '../classic_f_static > out'
+  classic_checks classic-static
+  echo "Fortran classic: ok"
+
   # A Fortran-only CMake project.
   cmake -S "$source/fortran-cmake" -B fortran-cmake-build -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
   cmake --build fortran-cmake-build >/dev/null
   in_dir fortran-cmake-run ../fortran-cmake-build/module_consumer
   in_dir fortran-cmake-run ../fortran-cmake-build/legacy_consumer
+  in_dir fortran-cmake-run sh -c '../fortran-cmake-build/classic_consumer > out'
   renders fortran-cmake-run/module.eps fortran-cmake-run/legacy.eps
+  classic_checks fortran-cmake-run
   [ "$(head -n 1 fortran-cmake-run/legacy.eps)" = "% OPENED BY THE PROGRAM" ] ||
     fail "legacy.eps of the CMake project does not continue the program's unit"
   echo "Fortran CMake: ok"
 fi
 
 # The manual pages, the documentation and the licences.
-for page in traceplot plume plume-plot-control plume-annotation; do
+for page in traceplot plume plume-plot-control plume-annotation plume-classic; do
   MANPATH=$prefix/share/man man -w "$page" >/dev/null || fail "man does not find $page"
 done
 for file in LICENSE LICENSE-HERSHEY.txt README.md linking.md plot-control.md images/shapes.png; do

@@ -1,0 +1,31 @@
+# The classic dialect: its routines one by one (with number's decimals
+# against gfortran's F0.n and I0), and classic Fortran 77 programs against
+# the same charts drawn through hplots in centimetres, compared on pixels.
+if(PLUME_HAVE_FORTRAN)
+  plume_add_test_executable(classic_test classic/classic_test.cpp classic/number_oracle.f90)
+  set_target_properties(classic_test PROPERTIES LINKER_LANGUAGE CXX)
+  target_link_libraries(classic_test PRIVATE plume_classic gfortran)
+
+  set(PLUME_CLASSIC_PROGRAM_DIR ${CMAKE_CURRENT_BINARY_DIR}/classic)
+  foreach(name plots0 plots3 plots4 pinitf)
+    add_executable(classic_${name} classic/${name}.f classic/chart.f)
+    target_link_libraries(classic_${name} PRIVATE plume_classic stdc++)
+  endforeach()
+  add_executable(classic_own_frame classic/own_frame.f)
+  target_link_libraries(classic_own_frame PRIVATE plume_classic stdc++)
+  add_executable(classic_chart_cm classic/chart_cm.f)
+  target_link_libraries(classic_chart_cm PRIVATE plume_fortran stdc++)
+  set(programs plots0 plots3 plots4 pinitf own_frame chart_cm)
+  foreach(name ${programs})
+    set_target_properties(classic_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PLUME_CLASSIC_PROGRAM_DIR})
+  endforeach()
+  if(PLUME_HAVE_CAIRO)
+    plume_add_test_executable(classic_pictures_test classic/pictures_test.cpp)
+    target_link_libraries(classic_pictures_test PRIVATE plume_render_support)
+    target_compile_definitions(classic_pictures_test PRIVATE PLUME_CLASSIC_PROGRAMS="${PLUME_CLASSIC_PROGRAM_DIR}"
+      PLUME_CLASSIC_REFERENCE="${PLUME_CLASSIC_PROGRAM_DIR}/classic_chart_cm")
+    foreach(name ${programs})
+      add_dependencies(classic_pictures_test classic_${name})
+    endforeach()
+  endif()
+endif()
