@@ -365,6 +365,16 @@ TEST(SectionText, TitlesThatCannotBeDrawnAreRefused) {
   EXPECT_TRUE(succeeded(drawn({file, "--title", std::string(80, 'x')})));
 }
 
+TEST(SectionProcessing, AFilterTheSamplingCannotCarryIsRefusedBeforeDrawing) {
+  const std::string file = sac_file(test_wavelet(64, 1), 0.0625);  // Nyquist 8 Hz
+  const std::string output = fresh_path("unfiltered.eps");
+  const SectionRun run = run_section({file, "--filter", "lp", "10"}, output);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("Nyquist"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
 // ---- nothing to draw ----
 
 TEST(SectionBadInput, NothingToDrawIsAnErrorAndATraceLeftOutANote) {
