@@ -1,10 +1,13 @@
 // A unit connected to a .pdf, .svg or .png path: its document text is
 // spooled to a temporary file and measured as it arrives (the extent of each
-// page), then read once more at the close and drawn on pages of that size.
+// page), then read once more at the close and drawn on pages of that size,
+// into files that replace the targets only once every page is complete.
 // Memory stays bounded by the longest path, whatever the document's length.
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "cairo/interpreter.hpp"
+#include "device/replacement_file.hpp"
 #include "device/unit_sink.hpp"
 
 namespace plume::render {
@@ -56,21 +60,33 @@ std::string page_path(const std::string& path, int page) {
   return path.substr(0, dot) + "-" + std::to_string(page) + path.substr(dot);
 }
 
-std::FILE* open_temporary() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string name = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/plume-spool-XXXXXX";
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return nullptr;
-  ::unlink(name.c_str());
+// An unnamed file in `dir`, read and written, or null.
+std::FILE* open_spool_in(const std::string& dir) {
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::string name = dir + "/.plume-spool-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    ::unlink(name.c_str());
+  }
   std::FILE* f = ::fdopen(fd, "w+b");
   if (f == nullptr) ::close(fd);
   return f;
 }
 
+// The document text waits in $TMPDIR (or /tmp); when that cannot take a
+// file, beside the target.
+std::FILE* open_spool(const std::string& target) {
+  const char* dir = std::getenv("TMPDIR");
+  if (std::FILE* f = open_spool_in(dir != nullptr && *dir != '\0' ? dir : "/tmp")) return f;
+  const auto slash = target.rfind('/');
+  return open_spool_in(slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash));
+}
+
 class Drawing : public PageSink {
  public:
-  Drawing(OutputFormat format, std::string path, std::FILE* first, std::vector<Box> pages, double dpi)
-      : format_(format), path_(std::move(path)), first_(first), pages_(std::move(pages)), dpi_(dpi) {}
+  Drawing(OutputFormat format, std::string path, std::vector<Box> pages, double dpi)
+      : format_(format), path_(std::move(path)), pages_(std::move(pages)), dpi_(dpi) {}
   ~Drawing() override { release(); }
 
   Canvas begin(int index);
@@ -79,40 +95,37 @@ class Drawing : public PageSink {
     ++index_;
     return index_ < static_cast<int>(pages_.size()) && error_.empty() ? begin(index_) : Canvas{};
   }
-  // Ends the document; the reason of a failure, or empty.
+  // Ends the document and, when every page is complete, puts the files in
+  // place; the reason of a failure, or empty (then no file was replaced).
   std::string close() {
     if (pdf_ != nullptr) {
       cairo_surface_finish(pdf_);
       check(cairo_surface_status(pdf_), path_);
     }
     release();
+    if (error_.empty()) put_in_place();
+    files_.clear();  // what was not put in place is removed
     return error_;
   }
 
  private:
   void finish_page();
+  void put_in_place();
   void check(cairo_status_t status, const std::string& path) {
     if (status != CAIRO_STATUS_SUCCESS && error_.empty()) {
       error_ = "cannot draw " + path + ": " + cairo_status_to_string(status);
     }
   }
   std::FILE* open_page_file(int page) {
-    if (page == 1) {
-      std::FILE* f = first_;
-      first_ = nullptr;
-      return f;
-    }
+    auto file = std::make_unique<device::ReplacementFile>();
+    std::string reason;
     const std::string p = page_path(path_, page);
-    std::FILE* f = std::fopen(p.c_str(), "wb");
-    if (f == nullptr && error_.empty()) error_ = "cannot open " + p + ": " + std::strerror(errno);
-    return f;
-  }
-  void close_file(std::FILE*& f, const std::string& path) {
-    if (f == nullptr) return;
-    if ((std::ferror(f) != 0 || std::fclose(f) != 0) && error_.empty()) {
-      error_ = "cannot write " + path + ": " + std::strerror(errno);
+    if (!file->open(p, reason)) {
+      if (error_.empty()) error_ = "cannot open " + p + ": " + reason;
+      return nullptr;
     }
-    f = nullptr;
+    files_.push_back(std::move(file));
+    return files_.back()->stream();
   }
   void release() {
     if (cr_ != nullptr) cairo_destroy(cr_);
@@ -121,24 +134,42 @@ class Drawing : public PageSink {
     surface_ = nullptr;
     if (pdf_ != nullptr) cairo_surface_destroy(pdf_);
     pdf_ = nullptr;
-    close_file(pdf_file_, path_);
-    close_file(page_file_, path_);
-    close_file(first_, path_);
   }
 
   OutputFormat format_;
   std::string path_;
-  std::FILE* first_;
   std::vector<Box> pages_;
   double dpi_;
   int index_ = 0;
   std::string error_;
+  // Every file of the document (one PDF, or a file per SVG or PNG page),
+  // complete but not yet in place.
+  std::vector<std::unique_ptr<device::ReplacementFile>> files_;
   cairo_surface_t* pdf_ = nullptr;   // one surface for every page of a PDF
   std::FILE* pdf_file_ = nullptr;
   cairo_surface_t* surface_ = nullptr;  // the page's own surface (SVG, PNG)
   std::FILE* page_file_ = nullptr;
   cairo_t* cr_ = nullptr;
 };
+
+// All files replace their targets at once, at the end: a failure on page 3
+// leaves pages 1 and 2 of the earlier document too. Pages that an earlier,
+// longer document left beyond the last one are removed, so that NAME-*.svg
+// is one document; the run stops at the first number that has no page file.
+void Drawing::put_in_place() {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    std::string reason;
+    if (!files_[i]->commit(reason) && error_.empty()) {
+      error_ = "cannot write " + page_path(path_, static_cast<int>(i) + 1) + ": " + reason;
+    }
+  }
+  if (format_ == OutputFormat::pdf || !error_.empty()) return;
+  for (int page = static_cast<int>(files_.size()) + 1;; ++page) {
+    const std::string stale = page_path(path_, page);
+    struct stat st {};
+    if (::lstat(stale.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::unlink(stale.c_str()) != 0) break;
+  }
+}
 
 Canvas Drawing::begin(int index) {
   const Box& box = pages_[static_cast<std::size_t>(index)];
@@ -204,19 +235,16 @@ void Drawing::finish_page() {
   }
   cairo_surface_destroy(surface_);
   surface_ = nullptr;
-  close_file(page_file_, file);
+  page_file_ = nullptr;  // written out when the document is put in place
 }
 
 class RenderSink final : public device::UnitSink {
  public:
-  RenderSink(OutputFormat format, std::string path, std::FILE* first, std::FILE* spool)
-      : format_(format), path_(std::move(path)), first_(first), spool_(spool),
+  RenderSink(OutputFormat format, std::string path, std::FILE* spool)
+      : format_(format), path_(std::move(path)), spool_(spool),
         settings_(device::render_settings()),
         measure_(std::make_unique<Interpreter>(fonts_, boxes_, Canvas{}, thinnest())) {}
-  ~RenderSink() override {
-    if (first_ != nullptr) std::fclose(first_);
-    std::fclose(spool_);
-  }
+  ~RenderSink() override { std::fclose(spool_); }
 
   bool consume(const char* data, std::size_t size) override {
     if (std::fwrite(data, 1, size, spool_) != size) {
@@ -232,8 +260,7 @@ class RenderSink final : public device::UnitSink {
     measure_.reset();
     std::vector<Box> pages;
     for (const Box& ink : boxes_.inks) pages.push_back(page_box(ink));
-    Drawing drawing(format_, path_, first_, pages, settings_.raster_dpi);
-    first_ = nullptr;  // the drawing closes it
+    Drawing drawing(format_, path_, pages, settings_.raster_dpi);
     {
       Interpreter draw(fonts_, drawing, drawing.begin(0), thinnest());
       if (!replay(draw)) {
@@ -273,7 +300,6 @@ class RenderSink final : public device::UnitSink {
 
   OutputFormat format_;
   std::string path_;
-  std::FILE* first_;
   std::FILE* spool_;
   device::RenderSettings settings_;
   Fonts fonts_;
@@ -314,18 +340,16 @@ class Meter final : public device::ExtentMeter {
 namespace plume::device {
 
 std::unique_ptr<UnitSink> make_render_sink(OutputFormat format, const std::string& path, std::string& reason) {
-  std::FILE* first = std::fopen(path.c_str(), "wb");
-  if (first == nullptr) {
-    reason = std::strerror(errno);
-    return nullptr;
-  }
-  std::FILE* spool = render::open_temporary();
+  // The target is replaced only when its document is complete; whether it
+  // can be is known now, when the plot opens.
+  reason = replacement_problem(path);
+  if (!reason.empty()) return nullptr;
+  std::FILE* spool = render::open_spool(path);
   if (spool == nullptr) {
     reason = std::string("cannot make a temporary file: ") + std::strerror(errno);
-    std::fclose(first);
     return nullptr;
   }
-  return std::make_unique<render::RenderSink>(format, path, first, spool);
+  return std::make_unique<render::RenderSink>(format, path, spool);
 }
 
 std::unique_ptr<ExtentMeter> make_extent_meter() { return std::make_unique<render::Meter>(); }
