@@ -95,22 +95,23 @@ class Drawing : public PageSink {
     ++index_;
     return index_ < static_cast<int>(pages_.size()) && error_.empty() ? begin(index_) : Canvas{};
   }
-  // Ends the document and, when every page is complete, puts the files in
-  // place; the reason of a failure, or empty (then no file was replaced).
+  // Ends the document; the reason of a failure, or empty.
   std::string close() {
     if (pdf_ != nullptr) {
       cairo_surface_finish(pdf_);
       check(cairo_surface_status(pdf_), path_);
     }
     release();
-    if (error_.empty()) put_in_place();
+    if (format_ == OutputFormat::pdf && error_.empty() && !files_.empty()) put_in_place(0);
+    if (format_ != OutputFormat::pdf && error_.empty()) remove_stale_pages();
     files_.clear();  // what was not put in place is removed
     return error_;
   }
 
  private:
   void finish_page();
-  void put_in_place();
+  void put_in_place(std::size_t file);
+  void remove_stale_pages();
   void check(cairo_status_t status, const std::string& path) {
     if (status != CAIRO_STATUS_SUCCESS && error_.empty()) {
       error_ = "cannot draw " + path + ": " + cairo_status_to_string(status);
@@ -142,8 +143,7 @@ class Drawing : public PageSink {
   double dpi_;
   int index_ = 0;
   std::string error_;
-  // Every file of the document (one PDF, or a file per SVG or PNG page),
-  // complete but not yet in place.
+  // The files of the document (one PDF, or a file per SVG or PNG page).
   std::vector<std::unique_ptr<device::ReplacementFile>> files_;
   cairo_surface_t* pdf_ = nullptr;   // one surface for every page of a PDF
   std::FILE* pdf_file_ = nullptr;
@@ -152,18 +152,19 @@ class Drawing : public PageSink {
   cairo_t* cr_ = nullptr;
 };
 
-// All files replace their targets at once, at the end: a failure on page 3
-// leaves pages 1 and 2 of the earlier document too. Pages that an earlier,
-// longer document left beyond the last one are removed, so that NAME-*.svg
-// is one document; the run stops at the first number that has no page file.
-void Drawing::put_in_place() {
-  for (std::size_t i = 0; i < files_.size(); ++i) {
-    std::string reason;
-    if (!files_[i]->commit(reason) && error_.empty()) {
-      error_ = "cannot write " + page_path(path_, static_cast<int>(i) + 1) + ": " + reason;
-    }
+// Each file replaces its target once it is complete: a failure on page 3
+// leaves the earlier page 3 (and what follows) as it was.
+void Drawing::put_in_place(std::size_t file) {
+  std::string reason;
+  if (!files_[file]->commit(reason) && error_.empty()) {
+    error_ = "cannot write " + page_path(path_, static_cast<int>(file) + 1) + ": " + reason;
   }
-  if (format_ == OutputFormat::pdf || !error_.empty()) return;
+}
+
+// Pages that an earlier, longer document left beyond the last one are
+// removed, so that NAME-*.svg is one document; the run stops at the first
+// number that has no page file.
+void Drawing::remove_stale_pages() {
   for (int page = static_cast<int>(files_.size()) + 1;; ++page) {
     const std::string stale = page_path(path_, page);
     struct stat st {};
@@ -235,7 +236,8 @@ void Drawing::finish_page() {
   }
   cairo_surface_destroy(surface_);
   surface_ = nullptr;
-  page_file_ = nullptr;  // written out when the document is put in place
+  page_file_ = nullptr;
+  if (error_.empty()) put_in_place(files_.size() - 1);
 }
 
 class RenderSink final : public device::UnitSink {

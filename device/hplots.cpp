@@ -192,6 +192,7 @@ void close_plot() {
 
 namespace device {
 int open_plot_unit() { return g_open_unit.load(std::memory_order_relaxed); }
+void forget_open_plot() { g_open_unit = -1; }
 
 // The close's lines with what the plot state holds now (the measured box
 // of an opted-in document needs the meter, which a handler cannot run: its

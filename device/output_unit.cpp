@@ -48,9 +48,11 @@ struct Registry {
 Registry& registry();
 
 // A forked child's copy of a buffer holds lines its parent writes: the child
-// drops them, so that neither its exit nor its later writes repeat them.
+// drops them, so that neither its exit nor its later writes repeat them,
+// nor does its next open close the parent's plot.
 void forget_parents_lines() {
   for (auto& [number, u] : registry().open) u->discard();
+  forget_open_plot();  // it is the parent's to close
 }
 
 // A PDF, SVG or PNG whose plot was never closed is drawn at exit with what

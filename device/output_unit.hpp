@@ -110,6 +110,8 @@ void guard_against_fatal_signals();
 // The unit of the plot that is open, or -1 (kept by the open and close;
 // async-signal-safe).
 int open_plot_unit();
+// In a forked child: the open plot is the parent's, and stays unclosed.
+void forget_open_plot();
 // The lines the close of the open plot would end it with ("stroke",
 // "showpage", the box), into `out`; their length (0 when no plot is open).
 // Async-signal-safe: for a handler that ends a document the program left.
