@@ -48,9 +48,14 @@ struct PageBoxes : PageSink {
   }
 };
 
+// Why the last write of a page failed (cairo keeps only that it did).
+int g_write_error = 0;
+
 cairo_status_t write_to_file(void* closure, const unsigned char* data, unsigned int length) {
   auto* file = static_cast<std::FILE*>(closure);
-  return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  if (std::fwrite(data, 1, length, file) == length) return CAIRO_STATUS_SUCCESS;
+  g_write_error = errno;
+  return CAIRO_STATUS_WRITE_ERROR;
 }
 
 // NAME.svg, NAME-2.svg, NAME-3.svg ...
@@ -115,6 +120,9 @@ class Drawing : public PageSink {
   void check(cairo_status_t status, const std::string& path) {
     if (status != CAIRO_STATUS_SUCCESS && error_.empty()) {
       error_ = "cannot draw " + path + ": " + cairo_status_to_string(status);
+      if (status == CAIRO_STATUS_WRITE_ERROR && g_write_error != 0) {
+        error_ += std::string(" (") + std::strerror(g_write_error) + ")";
+      }
     }
   }
   std::FILE* open_page_file(int page) {

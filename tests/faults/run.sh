@@ -77,23 +77,29 @@ if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=64k plume-fault-test full 2>/dev
   mounted=yes
   trap 'umount "$work/full" 2>/dev/null' EXIT
 fi
-for format in "${formats[@]}"; do
-  rm -f full/* full/.[!.]* 2>/dev/null
-  printf 'the earlier %s\n' "$format" > "full/figure.$format"
+full_run() {  # format, where the figure is, TMPDIR, what the case is
+  local format=$1 figure=$2/figure.$1 tmp=$3 what=$4
+  rm -rf full/* full/.[!.]* "$2/.figure"* 2>/dev/null
+  printf 'the earlier %s\n' "$format" > "$figure"
   if [ -n "$mounted" ]; then
-    # What the figure needs, less than it needs.
+    # Less room than the figure and its spooled text need.
     head -c 40000 /dev/zero > full/filler
-    TMPDIR=$PWD/full "$plotter" "full/figure.$format" close 20000 >/dev/null 2>"full-$format.err"
+    TMPDIR=$tmp "$plotter" "$figure" close 50000 >/dev/null 2>"full-$format.err"
   else
-    (trap '' XFSZ; ulimit -f 24; TMPDIR=$PWD/full exec "$plotter" "full/figure.$format" close 20000) \
-      >/dev/null 2>"full-$format.err"
+    (trap '' XFSZ; ulimit -f 24; TMPDIR=$tmp exec "$plotter" "$figure" close 50000) >/dev/null 2>"full-$format.err"
   fi
-  status=$?
-  [ "$status" -eq 1 ] || fail "$format, full disk: exit status $status, not 1"
-  grep -q "cannot" "full-$format.err" || fail "$format, full disk: no failure reported"
-  [ "$(cat "full/figure.$format")" = "the earlier $format" ] || fail "$format, full disk: the earlier figure.$format was changed"
-  left=$(cd full && ls -A | grep -v -x -e "figure.$format" -e filler -e lost+found)
-  [ -z "$left" ] || fail "$format, full disk: left behind: $left"
+  local status=$?
+  [ "$status" -eq 1 ] || fail "$format, $what: exit status $status, not 1"
+  grep -q "cannot" "full-$format.err" || fail "$format, $what: no failure reported"
+  [ "$(cat "$figure")" = "the earlier $format" ] || fail "$format, $what: the earlier figure.$format was changed"
+  local left
+  left=$(cd "$2" && ls -A | grep -v -x -E 'figure\.(pdf|svg|png)|filler|lost\+found')
+  [ -z "$left" ] || fail "$format, $what: left behind: $left"
+}
+mkdir -p beside
+for format in "${formats[@]}"; do
+  full_run "$format" full "${TMPDIR:-/tmp}" "full disk"
+  full_run "$format" beside "$PWD/full" "full temporary directory"
 done
 if [ -n "$mounted" ]; then umount full; trap - EXIT; fi
 
