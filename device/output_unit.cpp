@@ -65,6 +65,7 @@ Registry& registry() {
   static Registry* r = [] {
     std::atexit(flush_all);
     std::atexit(finish_renderers);  // runs before flush_all
+    std::at_quick_exit(flush_all);
     ::pthread_atfork(nullptr, nullptr, forget_parents_lines);
     return new Registry;  // never destroyed: units must outlive static destructors
   }();
