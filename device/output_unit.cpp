@@ -192,7 +192,7 @@ OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
 
 OutputUnit::OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink)
     : OutputUnit(number, std::move(path), -1, false) {
-  failed_ = owns_buffer_ ? false : failed_;  // no descriptor, but not a failure
+  if (owns_buffer_) failed_ = false;  // no descriptor, but not a failure
   sink_ = std::move(sink);
 }
 
@@ -275,7 +275,7 @@ void OutputUnit::end_flush() {
 }
 
 void OutputUnit::rescue(bool ending, const char* tail, std::size_t tail_size) {
-  if (fd_ < 0 || failed_ || sink_) return;
+  if (fd_ < 0 || failed_) return;  // a renderer's unit has no descriptor
   const bool flushing = flushing_.load(std::memory_order_relaxed);
   std::atomic_signal_fence(std::memory_order_seq_cst);
   const std::size_t at = flushing ? flush_at_.load(std::memory_order_relaxed) : flushed();

@@ -87,7 +87,7 @@ class OutputUnit {
   std::string path_;
   int fd_;
   bool owns_fd_;
-  bool failed_ = false;
+  std::atomic<bool> failed_ = false;  // also read by the signal handler
   bool positioned_ = false;  // a regular file written at known positions
   // Read by the signal handler: atomics (lock-free), never torn.
   std::atomic<std::size_t> used_ = 0;
