@@ -227,17 +227,19 @@ TEST(OutputUnit, ProgramsHandlerThatExitsFindsTheLinesWritten) {
 }
 
 // A handler installed after the first plot replaces the library's, which
-// then does nothing at all: the lines stay in the buffer until the close.
+// then does nothing at all, in that plot and the next: the lines stay in
+// the buffer until the close.
 TEST(OutputUnit, HandlerInstalledAfterTheFirstPlotIsLeftAlone) {
   const std::string path = temp_path("later-handler.eps");
   ASSERT_EQ(in_child([&] {
-              plume::connect_unit(68, path);
-              plume::hplots(1, 1, 68, 0);
-              draw_motions(1000);
+              plot_motions(68, temp_path("first-plot.eps"), 10);
               struct sigaction own {};
               own.sa_sigaction = count_signal;
               own.sa_flags = SA_SIGINFO;
               ::sigaction(SIGTERM, &own, nullptr);
+              plume::connect_unit(68, path);
+              plume::hplots(1, 1, 68, 0);
+              draw_motions(1000);
               ::raise(SIGTERM);
               const bool untouched = read_file(path).empty();
               draw_motions(1000);

@@ -13,6 +13,7 @@
 #   and nothing is left behind.
 set -uo pipefail
 plotter=$(realpath "$1") work=$2 sanitized=${3:-}
+umount "$work/full" 2>/dev/null  # left mounted by a run that was killed
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
