@@ -5,7 +5,8 @@
 add_executable(plume_md2man tools/md2man.cpp)
 set(PLUME_MAN_DIR ${CMAKE_CURRENT_BINARY_DIR}/man)
 file(GLOB PLUME_DOC_PAGES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.md)
-list(FILTER PLUME_DOC_PAGES EXCLUDE REGEX "/(README|traceplot|linking)\\.md$")
+# The programs' pages are section 1 pages of their own.
+list(FILTER PLUME_DOC_PAGES EXCLUDE REGEX "/(README|traceplot|plume-section|linking)\\.md$")
 set(PLUME_MAN_PAGES)
 set(PLUME_FAMILY_REFERENCES)
 foreach(page ${PLUME_DOC_PAGES})
@@ -16,7 +17,7 @@ foreach(page ${PLUME_DOC_PAGES})
   list(APPEND PLUME_MAN_PAGES ${PLUME_MAN_DIR}/plume-${stem}.3)
   list(APPEND PLUME_FAMILY_REFERENCES "plume-${stem}(3)")
 endforeach()
-string(REPLACE ";" "," PLUME_FAMILY_REFERENCES "${PLUME_FAMILY_REFERENCES},traceplot(1)")
+string(REPLACE ";" "," PLUME_FAMILY_REFERENCES "${PLUME_FAMILY_REFERENCES},traceplot(1),plume-section(1)")
 add_custom_command(OUTPUT ${PLUME_MAN_DIR}/plume.3
   COMMAND plume_md2man ${PLUME_MAN_DIR}/plume.3 plume ${PROJECT_VERSION} "${PLUME_FAMILY_REFERENCES}"
           ${CMAKE_CURRENT_SOURCE_DIR}/docs/README.md ${CMAKE_CURRENT_SOURCE_DIR}/docs/linking.md

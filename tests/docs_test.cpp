@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <regex>
 #include <set>
 #include <cstdlib>
 #include <filesystem>
@@ -296,7 +297,10 @@ std::vector<std::pair<fs::path, fs::path>> family_manual_pages() {
   std::vector<std::pair<fs::path, fs::path>> pages;
   for (const auto& entry : fs::directory_iterator(source_dir() / "docs")) {
     const std::string stem = entry.path().stem().string();
-    if (entry.path().extension() != ".md" || stem == "README" || stem == "linking" || stem == "traceplot") continue;
+    if (entry.path().extension() != ".md" || stem == "README" || stem == "linking" || stem == "traceplot" ||
+        stem == "plume-section") {
+      continue;
+    }
     pages.emplace_back(entry.path(), binary_dir() / "man" / ("plume-" + stem + ".3"));
   }
   std::sort(pages.begin(), pages.end());
@@ -318,6 +322,7 @@ TEST(Docs, ManualPagesFollowTheDocsAndFormatWithoutWarnings) {
     ASSERT_TRUE(fs::exists(manual)) << manual;
     const auto [warnings, text] = format_manual_page(manual);
     EXPECT_EQ(warnings, "") << manual;
+    EXPECT_FALSE(std::regex_search(text, std::regex(R"(\*\*\w)"))) << manual << ": Markdown bold left as it stands";
     const std::string shown = letters_of(text);
     const std::string source = read_file(manual.string());
     const std::string name_line = source.substr(0, source.find(".SH DESCRIPTION"));
@@ -337,6 +342,9 @@ TEST(Docs, ManualPagesFollowTheDocsAndFormatWithoutWarnings) {
   // Routines not in a call table of their own are documented in the text.
   for (const auto& line : split_lines(read_file((source_dir() / "include" / "plume" / "plume.hpp").string()))) {
     const std::string routine = declared_routine(line);
+    if (!routine.empty()) {
+      EXPECT_TRUE(has_word(plume_text, routine)) << "plume(3) does not name " << routine;
+    }
     if (!routine.empty() && named.count(routine) == 0) {
       bool mentioned = false;
       std::vector<fs::path> manuals = {binary_dir() / "man" / "plume.3"};

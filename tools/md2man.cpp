@@ -116,7 +116,7 @@ std::string manual_page_of(std::string_view target) {
   if (page.size() < 4 || page.substr(page.size() - 3) != ".md") return "";
   page = page.substr(0, page.size() - 3);
   if (page == "README" || page == "linking") return "plume(3)";
-  if (page == "traceplot") return "traceplot(1)";
+  if (page == "traceplot" || page == "plume-section") return page + "(1)";
   return "plume-" + page + "(3)";
 }
 
@@ -246,20 +246,26 @@ class Converter {
   std::size_t paragraph(const std::vector<std::string>& lines, std::size_t i) {
     out_ << ".PP\n";
     // A paragraph that is only a picture leaves nothing behind.
+    // Inline markup may wrap across lines: the paragraph is converted whole.
+    std::string text;
     while (i < lines.size() && !trim(lines[i]).empty() && !starts_with(lines[i], "#") &&
            !starts_with(lines[i], "|") && !starts_with(lines[i], "```") && !starts_with(lines[i], "- ")) {
-      const std::string roff = inline_roff(trim(lines[i]));
-      if (!roff.empty()) out_ << text_line(roff) << "\n";
+      if (!text.empty()) text += ' ';
+      text += trim(lines[i]);
       ++i;
     }
+    const std::string roff = inline_roff(text);
+    if (!roff.empty()) out_ << text_line(roff) << "\n";
     return i;
   }
 
   std::size_t list_item(const std::vector<std::string>& lines, std::size_t i) {
-    out_ << ".IP \\(bu 2\n" << text_line(inline_roff(trim(lines[i].substr(2)))) << "\n";
+    std::string text = trim(lines[i].substr(2));
     for (++i; i < lines.size() && starts_with(lines[i], "  ") && !trim(lines[i]).empty(); ++i) {
-      out_ << text_line(inline_roff(trim(lines[i]))) << "\n";
+      text += ' ';
+      text += trim(lines[i]);
     }
+    out_ << ".IP \\(bu 2\n" << text_line(inline_roff(text)) << "\n";
     out_ << ".PP\n";
     return i;
   }
