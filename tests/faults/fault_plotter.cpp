@@ -13,6 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,11 +26,20 @@ namespace {
 
 void draw(int motions) {
   for (int i = 0; i < motions; ++i) {
-    const auto x = static_cast<float>((i * 7919) % 180) / 10.0f;
-    const auto y = static_cast<float>((i * 104729) % 260) / 10.0f;
+    const auto x = static_cast<float>((std::int64_t{i} * 7919) % 180) / 10.0f;
+    const auto y = static_cast<float>((std::int64_t{i} * 104729) % 260) / 10.0f;
     plume::plot(x, y, i % 40 == 0 ? 3 : 2);
     if (i % 500 == 250) plume::newpen(1 + i % 5);
   }
+}
+
+// A store to a page that allows none (not a null pointer, which the
+// sanitizers would report before the fault).
+[[noreturn]] void segmentation_fault() {
+  auto* p = static_cast<volatile int*>(::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  if (p == MAP_FAILED) std::abort();
+  *p = 1;
+  std::abort();
 }
 
 [[noreturn]] void bus_error() {
@@ -79,8 +89,7 @@ int main(int argc, char** argv) {
   plume::symbol(1.0f, 27.0f, 0.5f, "FAULT TEST", 0.0f, 10);
   draw(motions);
   volatile int zero = 0, one = 1;
-  volatile int* nowhere = nullptr;
-  if (how == "segv") *nowhere = 1;
+  if (how == "segv") segmentation_fault();
   if (how == "bus") bus_error();
   if (how == "fpe") std::printf("%d\n", one / zero);
   if (how == "ill") __builtin_trap();
