@@ -1,10 +1,13 @@
 // A unit connected to a .pdf, .svg or .png path: its document text is
 // spooled to a temporary file and measured as it arrives (the extent of each
-// page), then read once more at the close and drawn on pages of that size.
+// page), then read once more at the close and drawn on pages of that size,
+// into files that replace the targets only once every page is complete.
 // Memory stays bounded by the longest path, whatever the document's length.
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "cairo/interpreter.hpp"
+#include "device/replacement_file.hpp"
 #include "device/unit_sink.hpp"
 
 namespace plume::render {
@@ -44,9 +48,14 @@ struct PageBoxes : PageSink {
   }
 };
 
+// Why the last write of a page failed (cairo keeps only that it did).
+int g_write_error = 0;
+
 cairo_status_t write_to_file(void* closure, const unsigned char* data, unsigned int length) {
   auto* file = static_cast<std::FILE*>(closure);
-  return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  if (std::fwrite(data, 1, length, file) == length) return CAIRO_STATUS_SUCCESS;
+  g_write_error = errno;
+  return CAIRO_STATUS_WRITE_ERROR;
 }
 
 // NAME.svg, NAME-2.svg, NAME-3.svg ...
@@ -56,21 +65,33 @@ std::string page_path(const std::string& path, int page) {
   return path.substr(0, dot) + "-" + std::to_string(page) + path.substr(dot);
 }
 
-std::FILE* open_temporary() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string name = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/plume-spool-XXXXXX";
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return nullptr;
-  ::unlink(name.c_str());
+// An unnamed file in `dir`, read and written, or null.
+std::FILE* open_spool_in(const std::string& dir) {
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::string name = dir + "/.plume-spool-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    ::unlink(name.c_str());
+  }
   std::FILE* f = ::fdopen(fd, "w+b");
   if (f == nullptr) ::close(fd);
   return f;
 }
 
+// The document text waits in $TMPDIR (or /tmp); when that cannot take a
+// file, beside the target.
+std::FILE* open_spool(const std::string& target) {
+  const char* dir = std::getenv("TMPDIR");
+  if (std::FILE* f = open_spool_in(dir != nullptr && *dir != '\0' ? dir : "/tmp")) return f;
+  const auto slash = target.rfind('/');
+  return open_spool_in(slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash));
+}
+
 class Drawing : public PageSink {
  public:
-  Drawing(OutputFormat format, std::string path, std::FILE* first, std::vector<Box> pages, double dpi)
-      : format_(format), path_(std::move(path)), first_(first), pages_(std::move(pages)), dpi_(dpi) {}
+  Drawing(OutputFormat format, std::string path, std::vector<Box> pages, double dpi)
+      : format_(format), path_(std::move(path)), pages_(std::move(pages)), dpi_(dpi) {}
   ~Drawing() override { release(); }
 
   Canvas begin(int index);
@@ -86,33 +107,34 @@ class Drawing : public PageSink {
       check(cairo_surface_status(pdf_), path_);
     }
     release();
+    if (format_ == OutputFormat::pdf && error_.empty() && !files_.empty()) put_in_place(0);
+    if (format_ != OutputFormat::pdf && error_.empty()) remove_stale_pages();
+    files_.clear();  // what was not put in place is removed
     return error_;
   }
 
  private:
   void finish_page();
+  void put_in_place(std::size_t file);
+  void remove_stale_pages();
   void check(cairo_status_t status, const std::string& path) {
     if (status != CAIRO_STATUS_SUCCESS && error_.empty()) {
       error_ = "cannot draw " + path + ": " + cairo_status_to_string(status);
+      if (status == CAIRO_STATUS_WRITE_ERROR && g_write_error != 0) {
+        error_ += std::string(" (") + std::strerror(g_write_error) + ")";
+      }
     }
   }
   std::FILE* open_page_file(int page) {
-    if (page == 1) {
-      std::FILE* f = first_;
-      first_ = nullptr;
-      return f;
-    }
+    auto file = std::make_unique<device::ReplacementFile>();
+    std::string reason;
     const std::string p = page_path(path_, page);
-    std::FILE* f = std::fopen(p.c_str(), "wb");
-    if (f == nullptr && error_.empty()) error_ = "cannot open " + p + ": " + std::strerror(errno);
-    return f;
-  }
-  void close_file(std::FILE*& f, const std::string& path) {
-    if (f == nullptr) return;
-    if ((std::ferror(f) != 0 || std::fclose(f) != 0) && error_.empty()) {
-      error_ = "cannot write " + path + ": " + std::strerror(errno);
+    if (!file->open(p, reason)) {
+      if (error_.empty()) error_ = "cannot open " + p + ": " + reason;
+      return nullptr;
     }
-    f = nullptr;
+    files_.push_back(std::move(file));
+    return files_.back()->stream();
   }
   void release() {
     if (cr_ != nullptr) cairo_destroy(cr_);
@@ -121,24 +143,42 @@ class Drawing : public PageSink {
     surface_ = nullptr;
     if (pdf_ != nullptr) cairo_surface_destroy(pdf_);
     pdf_ = nullptr;
-    close_file(pdf_file_, path_);
-    close_file(page_file_, path_);
-    close_file(first_, path_);
   }
 
   OutputFormat format_;
   std::string path_;
-  std::FILE* first_;
   std::vector<Box> pages_;
   double dpi_;
   int index_ = 0;
   std::string error_;
+  // The files of the document (one PDF, or a file per SVG or PNG page).
+  std::vector<std::unique_ptr<device::ReplacementFile>> files_;
   cairo_surface_t* pdf_ = nullptr;   // one surface for every page of a PDF
   std::FILE* pdf_file_ = nullptr;
   cairo_surface_t* surface_ = nullptr;  // the page's own surface (SVG, PNG)
   std::FILE* page_file_ = nullptr;
   cairo_t* cr_ = nullptr;
 };
+
+// Each file replaces its target once it is complete: a failure on page 3
+// leaves the earlier page 3 (and what follows) as it was.
+void Drawing::put_in_place(std::size_t file) {
+  std::string reason;
+  if (!files_[file]->commit(reason) && error_.empty()) {
+    error_ = "cannot write " + page_path(path_, static_cast<int>(file) + 1) + ": " + reason;
+  }
+}
+
+// Pages that an earlier, longer document left beyond the last one are
+// removed, so that NAME-*.svg is one document; the run stops at the first
+// number that has no page file.
+void Drawing::remove_stale_pages() {
+  for (int page = static_cast<int>(files_.size()) + 1;; ++page) {
+    const std::string stale = page_path(path_, page);
+    struct stat st {};
+    if (::lstat(stale.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::unlink(stale.c_str()) != 0) break;
+  }
+}
 
 Canvas Drawing::begin(int index) {
   const Box& box = pages_[static_cast<std::size_t>(index)];
@@ -208,19 +248,17 @@ void Drawing::finish_page() {
   }
   cairo_surface_destroy(surface_);
   surface_ = nullptr;
-  close_file(page_file_, file);
+  page_file_ = nullptr;
+  if (error_.empty()) put_in_place(files_.size() - 1);
 }
 
 class RenderSink final : public device::UnitSink {
  public:
-  RenderSink(OutputFormat format, std::string path, std::FILE* first, std::FILE* spool)
-      : format_(format), path_(std::move(path)), first_(first), spool_(spool),
+  RenderSink(OutputFormat format, std::string path, std::FILE* spool)
+      : format_(format), path_(std::move(path)), spool_(spool),
         settings_(device::render_settings()),
         measure_(std::make_unique<Interpreter>(fonts_, boxes_, Canvas{}, thinnest())) {}
-  ~RenderSink() override {
-    if (first_ != nullptr) std::fclose(first_);
-    std::fclose(spool_);
-  }
+  ~RenderSink() override { std::fclose(spool_); }
 
   bool consume(const char* data, std::size_t size) override {
     if (std::fwrite(data, 1, size, spool_) != size) {
@@ -236,8 +274,7 @@ class RenderSink final : public device::UnitSink {
     measure_.reset();
     std::vector<Box> pages;
     for (const Box& ink : boxes_.inks) pages.push_back(page_box(ink));
-    Drawing drawing(format_, path_, first_, pages, settings_.raster_dpi);
-    first_ = nullptr;  // the drawing closes it
+    Drawing drawing(format_, path_, pages, settings_.raster_dpi);
     {
       Interpreter draw(fonts_, drawing, drawing.begin(0), thinnest());
       if (!replay(draw)) {
@@ -277,7 +314,6 @@ class RenderSink final : public device::UnitSink {
 
   OutputFormat format_;
   std::string path_;
-  std::FILE* first_;
   std::FILE* spool_;
   device::RenderSettings settings_;
   Fonts fonts_;
@@ -318,18 +354,16 @@ class Meter final : public device::ExtentMeter {
 namespace plume::device {
 
 std::unique_ptr<UnitSink> make_render_sink(OutputFormat format, const std::string& path, std::string& reason) {
-  std::FILE* first = std::fopen(path.c_str(), "wb");
-  if (first == nullptr) {
-    reason = std::strerror(errno);
-    return nullptr;
-  }
-  std::FILE* spool = render::open_temporary();
+  // The target is replaced only when its document is complete; whether it
+  // can be is known now, when the plot opens.
+  reason = replacement_problem(path);
+  if (!reason.empty()) return nullptr;
+  std::FILE* spool = render::open_spool(path);
   if (spool == nullptr) {
     reason = std::string("cannot make a temporary file: ") + std::strerror(errno);
-    std::fclose(first);
     return nullptr;
   }
-  return std::make_unique<render::RenderSink>(format, path, first, spool);
+  return std::make_unique<render::RenderSink>(format, path, spool);
 }
 
 std::unique_ptr<ExtentMeter> make_extent_meter() { return std::make_unique<render::Meter>(); }

@@ -1,5 +1,6 @@
 // Opening and closing a plot: the head and trailer of the EPS document.
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <cmath>
@@ -52,11 +53,26 @@ bool g_atend_pending = false;
 // everything drawn (null in a build that cannot measure text).
 std::shared_ptr<device::ExtentMeter> g_meter;
 
+// The unit of the plot that is open, or -1: the next open closes it first,
+// and a signal handler ends its document.
+std::atomic<int> g_open_unit = -1;
+
 // Bit patterns of the scales of unit systems 0, 1 and 2.
 constexpr float kUnitScales[] = {28.346457f, 20.043972f, 20.0f};
 
+void close_plot();
+
 void open_plot(int orientation, int unit, int units) {
+  if (const int open = g_open_unit.load(); open >= 0) {
+    // A plot left open would lose its trailer (or, in PDF, SVG and PNG, its
+    // drawing): it is closed as its own close would.
+    std::fprintf(stderr, "plume: a plot opened on unit %d while the plot on unit %d was open: that plot closed first\n",
+                 unit, open);
+    p00000_.out_unit = open;
+    close_plot();
+  }
   classic::plot_ended();  // hplots opens a plot of its own dialect
+  device::guard_against_fatal_signals();
   m00000_.move_pending = 0;
   p00000_.unit_system = units;
   p00000_.out_unit = unit;
@@ -79,6 +95,7 @@ void open_plot(int orientation, int unit, int units) {
   }
   device::write_orientation_transform();
   device::write_text("gsave");
+  g_open_unit = unit;
   if (units >= 0 && units <= 2) a00000_.units_scale = kUnitScales[units];
   pen(1, 0);
   color(0);
@@ -132,8 +149,16 @@ bool measured_box(Box& box, double (&exact)[4]) {
   return true;
 }
 
+// The bounding box line of the trailer, "%%BoundingBox:" in format (a,4i5).
+device::Record box_record(const Box& box) {
+  device::Record r;
+  r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
+  return r;
+}
+
 void close_plot() {
   classic::plot_ended();
+  g_open_unit = -1;
   device::write_text("stroke");
   device::write_text("showpage");
   if (g_atend_pending) device::write_text("%%Trailer");
@@ -152,8 +177,7 @@ void close_plot() {
     device::write_text(std::string_view(hires, static_cast<std::size_t>(end - hires)));
   }
   // The box stays the document's last line, where plotting code finds it.
-  device::Record r;
-  r.text("%%BoundingBox:").integer(box.x0, 5).integer(box.y0, 5).integer(box.x1, 5).integer(box.y1, 5);
+  device::Record r = box_record(box);
   r.write();
   // Importers that crop read the box from the header: fill it in where the
   // file allows (a pipe keeps "(atend)" and the box in the trailer).
@@ -170,6 +194,26 @@ void close_plot() {
 }  // namespace
 
 namespace device {
+int open_plot_unit() { return g_open_unit.load(std::memory_order_relaxed); }
+void forget_open_plot() { g_open_unit = -1; }
+
+// The close's lines with what the plot state holds now (the measured box
+// of an opted-in document needs the meter, which a handler cannot run: its
+// trailer holds the pen motions' box on the sheet).
+std::size_t open_plot_trailer(char* out, std::size_t capacity) {
+  if (open_plot_unit() < 0) return 0;
+  const Record box = box_record(g_atend_pending ? sheet_box() : trailer_box());
+  const std::string_view parts[] = {"% the program ended here, before it closed the plot\n", "stroke\n",
+                                    "showpage\n", g_atend_pending ? "%%Trailer\n" : "", box.view(), "\n"};
+  std::size_t n = 0;
+  for (const auto part : parts) {
+    if (part.size() > capacity - n) return 0;
+    std::memcpy(out + n, part.data(), part.size());
+    n += part.size();
+  }
+  return n;
+}
+
 void write_orientation_transform() {
   if (p00000_.orientation == 1) {
     write_text("5 5 translate ");

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,7 @@ extern "C" {
                                            std::int32_t* length, std::int32_t* fd);
 [[gnu::weak]] void plume_fortran_close_unit(std::int32_t unit);
 [[gnu::weak]] void plume_fortran_flush_unit(std::int32_t unit);
+[[gnu::weak]] std::int32_t plume_fortran_unit_appends(std::int32_t unit);
 }
 
 namespace plume::device {
@@ -46,9 +48,11 @@ struct Registry {
 Registry& registry();
 
 // A forked child's copy of a buffer holds lines its parent writes: the child
-// drops them, so that neither its exit nor its later writes repeat them.
+// drops them, so that neither its exit nor its later writes repeat them,
+// nor does its next open close the parent's plot.
 void forget_parents_lines() {
   for (auto& [number, u] : registry().open) u->discard();
+  forget_open_plot();  // it is the parent's to close
 }
 
 // A PDF, SVG or PNG whose plot was never closed is drawn at exit with what
@@ -61,6 +65,7 @@ Registry& registry() {
   static Registry* r = [] {
     std::atexit(flush_all);
     std::atexit(finish_renderers);  // runs before flush_all
+    std::at_quick_exit(flush_all);
     ::pthread_atfork(nullptr, nullptr, forget_parents_lines);
     return new Registry;  // never destroyed: units must outlive static destructors
   }();
@@ -87,22 +92,45 @@ int open_document_file(const std::string& path) {
 
 // The file the program's Fortran runtime has connected to `number`, taken
 // over: the runtime's lines stay ahead of the document, which continues at
-// the unit's position (a sequential file ends after its last record), and
-// the runtime's unit is closed. -1 when the runtime holds no such unit (or
+// the unit's position (a sequential file ends after its last record; a unit
+// opened with position='append' stands at the file's end), and the runtime's
+// unit is closed. A unit whose file is named .pdf, .svg or .png only lends
+// its name: `path` receives it and `renders` is set, and the file is left
+// for the renderer to replace. -1 when the runtime holds no such unit (or
 // the program does not link the Fortran face).
-int take_fortran_unit(int number, std::string& path) {
+int take_fortran_unit(int number, std::string& path, bool& renders) {
+  renders = false;
   if (plume_fortran_unit_file == nullptr || plume_fortran_close_unit == nullptr) return -1;
   char name[4096];
   std::int32_t length = 0, runtime_fd = -1;
   plume_fortran_unit_file(number, name, sizeof name, &length, &runtime_fd);
   if (runtime_fd < 0) return -1;
+  const std::string runtime_path(name, static_cast<std::size_t>(std::max(length, std::int32_t{0})));
+  if (format_of_path(runtime_path) != OutputFormat::eps) {
+    plume_fortran_close_unit(number);
+    path = runtime_path;
+    renders = true;
+    return -1;
+  }
   const int fd = ::fcntl(runtime_fd, F_DUPFD_CLOEXEC, 3);
   if (fd < 0) return -1;  // the runtime keeps its unit
-  const off_t position = ::lseek(fd, 0, SEEK_CUR);
+  const bool appends = plume_fortran_unit_appends != nullptr && plume_fortran_unit_appends(number) != 0;
+  const off_t position = ::lseek(fd, 0, appends ? SEEK_END : SEEK_CUR);
   plume_fortran_close_unit(number);
   if (position >= 0 && ::ftruncate(fd, position) == 0) ::lseek(fd, position, SEEK_SET);
-  if (length > 0) path.assign(name, static_cast<std::size_t>(length));
+  if (!runtime_path.empty()) path = runtime_path;
   return fd;
+}
+
+// A unit whose document a renderer draws into `path` (.pdf, .svg, .png).
+std::unique_ptr<OutputUnit> connect_renderer(int number, const std::string& path, OutputFormat format) {
+  std::string reason;
+  if (auto sink = make_render_sink(format, path, reason)) {
+    return std::make_unique<OutputUnit>(number, path, std::move(sink));
+  }
+  std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(), reason.c_str());
+  ++g_failures;
+  return std::make_unique<OutputUnit>(number, path, -1, false);
 }
 
 // Lines the program wrote to a standard stream through C stdio or the
@@ -125,16 +153,11 @@ std::unique_ptr<OutputUnit> connect_now(int number) {
     path = it->second;
     r.requested_paths.erase(it);
     if (const auto format = format_of_path(path); format != OutputFormat::eps) {
-      std::string reason;
-      if (auto sink = make_render_sink(format, path, reason)) {
-        return std::make_unique<OutputUnit>(number, path, std::move(sink));
-      }
-      std::fprintf(stderr, "plume: cannot open unit %d (%s): %s\n", number, path.c_str(), reason.c_str());
-      ++g_failures;
-      return std::make_unique<OutputUnit>(number, path, -1, false);
+      return connect_renderer(number, path, format);
     }
     fd = open_document_file(path);
-  } else if ((fd = take_fortran_unit(number, path)) < 0) {
+  } else if (bool renders = false; (fd = take_fortran_unit(number, path, renders)) < 0) {
+    if (renders) return connect_renderer(number, path, format_of_path(path));
     fd = open_document_file(path);
   }
   auto u = std::make_unique<OutputUnit>(number, path, fd, fd >= 0);
@@ -159,18 +182,24 @@ OutputUnit::OutputUnit(int number, std::string path, int fd, bool owns_fd)
   if (owns_fd_ && fd_ >= 0) {
     const off_t position = ::lseek(fd_, 0, SEEK_CUR);
     if (position > 0) flushed_ = static_cast<std::size_t>(position);
+    struct stat st {};
+    const int flags = ::fcntl(fd_, F_GETFL);
+    positioned_ = position >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
+                  (flags & O_APPEND) == 0;
   }
+  watch_unit(this);
 }
 
 OutputUnit::OutputUnit(int number, std::string path, std::unique_ptr<UnitSink> sink)
     : OutputUnit(number, std::move(path), -1, false) {
-  failed_ = owns_buffer_ ? false : failed_;  // no descriptor, but not a failure
+  if (owns_buffer_) failed_ = false;  // no descriptor, but not a failure
   sink_ = std::move(sink);
 }
 
 OutputUnit::~OutputUnit() {
   finish_sink();
   flush();
+  unwatch_unit(this);
   if (owns_fd_ && fd_ >= 0 && ::close(fd_) != 0) fail(errno);
   if (owns_buffer_) delete[] buffer_;
 }
@@ -224,14 +253,49 @@ void OutputUnit::write_out(const char* data, std::size_t size) {
 }
 
 void OutputUnit::flush() {
-  write_out(buffer_, used_);
-  flushed_ += used_;
-  used_ = 0;
+  const std::size_t at = flushed(), size = used();
+  if (size == 0) return;
+  begin_flush(at, size);
+  write_out(buffer_, size);
+  flushed_.store(at + size, std::memory_order_relaxed);
+  used_.store(0, std::memory_order_relaxed);
+  end_flush();
+}
+
+void OutputUnit::begin_flush(std::size_t at, std::size_t size) {
+  flush_at_.store(at, std::memory_order_relaxed);
+  flush_size_.store(size, std::memory_order_relaxed);
+  flushing_.store(true, std::memory_order_relaxed);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+void OutputUnit::end_flush() {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  flushing_.store(false, std::memory_order_relaxed);
+}
+
+void OutputUnit::rescue(bool ending, const char* tail, std::size_t tail_size) {
+  if (fd_ < 0 || failed_) return;  // a renderer's unit has no descriptor
+  const bool flushing = flushing_.load(std::memory_order_relaxed);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  const std::size_t at = flushing ? flush_at_.load(std::memory_order_relaxed) : flushed();
+  const std::size_t size = flushing ? flush_size_.load(std::memory_order_relaxed) : used();
+  if (positioned_) {
+    // The same bytes at the same positions: harmless if the flush that was
+    // under way, or a later one, writes them again.
+    if (!write_all_at(fd_, buffer_, size, at)) return;
+    if (ending && tail_size > 0) write_all_at(fd_, tail, tail_size, at + size);
+    return;
+  }
+  // A stream cannot take bytes back: it gets them only when nothing else
+  // will write them, and not in the middle of a flush that sends them.
+  if (!ending || flushing || !write_all(fd_, buffer_, size)) return;
+  if (tail_size > 0) write_all(fd_, tail, tail_size);
 }
 
 void OutputUnit::discard() {
-  flushed_ += used_;
-  used_ = 0;
+  flushed_.store(flushed() + used(), std::memory_order_relaxed);
+  used_.store(0, std::memory_order_relaxed);
   // A forked child's renderer shares its parent's spool and output file: it
   // draws nothing, and is let go without closing them (closing would write
   // the stdio buffers it shares with the parent).
@@ -243,8 +307,8 @@ void OutputUnit::discard() {
 
 bool OutputUnit::overwrite(std::size_t at, std::string_view text) {
   if (failed_ || !owns_fd_ || at + text.size() > offset()) return false;
-  if (at >= flushed_) {
-    std::memcpy(buffer_ + (at - flushed_), text.data(), text.size());
+  if (at >= flushed()) {
+    std::memcpy(buffer_ + (at - flushed()), text.data(), text.size());
     return true;
   }
   struct stat st {};
@@ -269,9 +333,13 @@ void OutputUnit::write_line(std::string_view text) {
     return;
   }
   flush();
+  // A signal meanwhile ends the document where this line would start.
+  const std::size_t at = flushed();
+  begin_flush(at, 0);
   write_out(text.data(), text.size());
   write_out("\n", 1);
-  flushed_ += text.size() + 1;
+  flushed_.store(at + text.size() + 1, std::memory_order_relaxed);
+  end_flush();
 }
 
 UnitCache g_unit_cache;
@@ -301,6 +369,13 @@ void close_unit(int number) {
 
 bool connect(int number, std::string_view path) {
   if (is_standard(number)) return false;
+  if (number == open_plot_unit()) {
+    // Reconnecting would split the open document in two files (or blank a
+    // rendered one): the document stays where it is.
+    std::fprintf(stderr, "plume: cannot connect unit %d to %.*s: the plot on unit %d is still open\n", number,
+                 static_cast<int>(path.size()), path.data(), number);
+    return false;
+  }
   close_unit(number);
   registry().requested_paths[number] = std::string(path);
   return true;

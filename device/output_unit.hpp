@@ -6,9 +6,11 @@
 // Every line of every document goes through one OutputUnit. It buffers for
 // speed, keeps the first write error and turns later writes into no-ops, so
 // callers check once (write_failures()). Bytes leave the buffer in one place,
-// OutputUnit::write_out.
+// OutputUnit::write_out; a fatal signal writes what the buffer holds
+// (OutputUnit::rescue, device/output_unit_signals.cpp).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -36,12 +38,13 @@ class OutputUnit {
   // The hot path: reserve room for at most n bytes (n <= kCapacity), write
   // them at the returned pointer, then commit the end of what was written.
   char* reserve(std::size_t n) {
-    if (kCapacity - used_ < n) flush();
-    return buffer_ + used_;
+    if (kCapacity - used() < n) flush();
+    return buffer_ + used();
   }
-  void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+  // A signal handler sees a line in the buffer once it is committed whole.
+  void commit(const char* end) { used_.store(static_cast<std::size_t>(end - buffer_), std::memory_order_relaxed); }
   // Room for n bytes without a flush, or null.
-  char* room(std::size_t n) { return kCapacity - used_ >= n ? buffer_ + used_ : nullptr; }
+  char* room(std::size_t n) { return kCapacity - used() >= n ? buffer_ + used() : nullptr; }
 
   // One whole record: the text and a line feed.
   void write_line(std::string_view text);
@@ -51,7 +54,7 @@ class OutputUnit {
   // are a copy of lines that the parent writes.
   void discard();
   // The file position after everything written so far, buffered or not.
-  std::size_t offset() const { return flushed_ + used_; }
+  std::size_t offset() const { return flushed() + used(); }
   // Overwrites bytes written earlier at file position `at` (same length);
   // false when the past cannot be rewritten: a unit the library did not
   // open itself, not a regular file, or one opened for appending.
@@ -63,8 +66,17 @@ class OutputUnit {
   void finish_sink();
   int number() const { return number_; }
   const std::string& path() const { return path_; }
+  // From a signal handler (async-signal-safe): writes the buffered lines,
+  // then `tail` (the trailer of a plot left open) when the process is about
+  // to end. A regular file gets them at their own file positions, so that
+  // the lines written later (if the program goes on) land where they belong.
+  void rescue(bool ending, const char* tail, std::size_t tail_size);
 
  private:
+  std::size_t used() const { return used_.load(std::memory_order_relaxed); }
+  std::size_t flushed() const { return flushed_.load(std::memory_order_relaxed); }
+  void begin_flush(std::size_t at, std::size_t size);
+  void end_flush();
   void fail(int error);
   void fail(const std::string& reason);
   // The one place where bytes leave the buffer for the file descriptor
@@ -75,14 +87,38 @@ class OutputUnit {
   std::string path_;
   int fd_;
   bool owns_fd_;
-  bool failed_ = false;
-  std::size_t used_ = 0;
-  std::size_t flushed_ = 0;  // the file position of buffer_[0]
+  std::atomic<bool> failed_ = false;  // also read by the signal handler
+  bool positioned_ = false;  // a regular file written at known positions
+  // Read by the signal handler: atomics (lock-free), never torn.
+  std::atomic<std::size_t> used_ = 0;
+  std::atomic<std::size_t> flushed_ = 0;  // the file position of buffer_[0]
+  // While bytes leave the buffer: what they are and where they go.
+  std::atomic<bool> flushing_ = false;
+  std::atomic<std::size_t> flush_at_ = 0, flush_size_ = 0;
   char* buffer_;
   bool owns_buffer_ = false;
   std::unique_ptr<UnitSink> sink_;  // chosen at connect time from the path
   std::shared_ptr<UnitSink> observer_;
 };
+
+// Units a fatal signal rescues (device/output_unit_signals.cpp).
+void watch_unit(OutputUnit* unit);
+void unwatch_unit(OutputUnit* unit);
+// Installs the handlers that rescue the units, once, chaining to the
+// program's own.
+void guard_against_fatal_signals();
+// The unit of the plot that is open, or -1 (kept by the open and close;
+// async-signal-safe).
+int open_plot_unit();
+// In a forked child: the open plot is the parent's, and stays unclosed.
+void forget_open_plot();
+// The lines the close of the open plot would end it with ("stroke",
+// "showpage", the box), into `out`; their length (0 when no plot is open).
+// Async-signal-safe: for a handler that ends a document the program left.
+std::size_t open_plot_trailer(char* out, std::size_t capacity);
+// write(2) and pwrite(2) of every byte (async-signal-safe); false on error.
+bool write_all(int fd, const char* data, std::size_t size);
+bool write_all_at(int fd, const char* data, std::size_t size, std::size_t at);
 
 // The unit, connecting it if this is its first line since it was closed.
 OutputUnit& unit(int number);

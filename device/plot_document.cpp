@@ -1,5 +1,6 @@
 // The C++ face's document: one plot on a unit of its own.
 
+#include "device/output_unit.hpp"
 #include "device/plot_state.hpp"
 #include "plume/plume.hpp"
 
@@ -21,7 +22,9 @@ Document::Document(std::string_view path, Orientation orientation, Units units) 
 }
 
 Document::~Document() {
-  p00000_.out_unit = unit_;  // close this document, whatever was opened since
+  // A plot opened since closed this one already.
+  if (device::open_plot_unit() != unit_) return;
+  p00000_.out_unit = unit_;
   hplots(0, 0, unit_, 0);
 }
 

@@ -7,6 +7,9 @@
 !   over: the runtime flushes its lines, the library takes its own
 !   descriptor of the same open file, and the runtime closes the unit
 !   (keeping the file); the document continues where the unit stood;
+! - a unit opened with position='append' keeps the whole file ahead of
+!   the document; a unit whose file is named .pdf, .svg or .png gives the
+!   document its name and format (its file is replaced when drawn);
 ! - lines the program wrote to units 6 and 0 are flushed before the
 !   library writes to standard output or standard error.
 ! The library finds these routines by their C names; C and C++ programs,
@@ -62,3 +65,19 @@ subroutine plume_fortran_flush_unit(unit) bind(C, name='plume_fortran_flush_unit
   inquire(unit=unit, opened=connected, iostat=status)
   if (status == 0 .and. connected) flush(unit, iostat=status)
 end subroutine plume_fortran_flush_unit
+
+! 1 when the unit was opened with position='append' and has written nothing
+! since (the runtime then seeks to the file's end only at its first write),
+! or stands at the end anyway; 0 otherwise.
+function plume_fortran_unit_appends(unit) result(appends) bind(C, name='plume_fortran_unit_appends')
+  use, intrinsic :: iso_c_binding, only: c_int32_t
+  implicit none
+  integer(c_int32_t), value, intent(in) :: unit
+  integer(c_int32_t) :: appends
+  character(len=16) :: position
+  integer :: status
+
+  appends = 0
+  inquire(unit=unit, position=position, iostat=status)
+  if (status == 0 .and. position == 'APPEND') appends = 1
+end function plume_fortran_unit_appends

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <regex>
 #include <set>
 #include <cstdlib>
 #include <filesystem>
@@ -322,7 +321,10 @@ TEST(Docs, ManualPagesFollowTheDocsAndFormatWithoutWarnings) {
     ASSERT_TRUE(fs::exists(manual)) << manual;
     const auto [warnings, text] = format_manual_page(manual);
     EXPECT_EQ(warnings, "") << manual;
-    EXPECT_FALSE(std::regex_search(text, std::regex(R"(\*\*\w)"))) << manual << ": Markdown bold left as it stands";
+    for (auto at = text.find("**"); at != std::string::npos; at = text.find("**", at + 2)) {
+      const bool opens_bold = at + 2 < text.size() && std::isalnum(static_cast<unsigned char>(text[at + 2]));
+      EXPECT_FALSE(opens_bold) << manual << ": Markdown bold left as it stands";
+    }
     const std::string shown = letters_of(text);
     const std::string source = read_file(manual.string());
     const std::string name_line = source.substr(0, source.find(".SH DESCRIPTION"));

@@ -14,6 +14,18 @@ if(PLUME_HAVE_FORTRAN)
     PASS_REGULAR_EXPRESSION "connected units: ok")
 endif()
 
+# A unit the program opened on a .pdf, .svg or .png file gets that format;
+# one opened for appending keeps the file's lines.
+if(PLUME_HAVE_FORTRAN AND PLUME_HAVE_CAIRO)
+  add_executable(fortran_unit_formats fortran/unit_formats.f90 fortran/draw_on_unit.f90)
+  target_link_libraries(fortran_unit_formats PRIVATE plume_fortran plume stdc++)
+  add_test(NAME FortranUnits.ExtensionGivesTheFormatAndAppendingKeepsTheFile
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/fortran/unit_formats.sh
+                   $<TARGET_FILE:fortran_unit_formats> ${CMAKE_CURRENT_BINARY_DIR}/work/fortran_unit_formats)
+  set_tests_properties(FortranUnits.ExtensionGivesTheFormatAndAppendingKeepsTheFile PROPERTIES
+    PASS_REGULAR_EXPRESSION "unit formats: ok")
+endif()
+
 # A consumer of the installed tree (an Install test, like consumer.cmake):
 # a Fortran-only CMake project finds the installed package and links the
 # Fortran face, unit hook included, from the shared libraries.
