@@ -52,7 +52,7 @@ def samples_of(gcarc, rng):
     tp, ts = p_time(gcarc), s_time(gcarc)
     tr = gcarc * KM_PER_DEGREE / 3.9  # Rayleigh waves at about 3.9 km/s
     offset = rng.uniform(-52000, -46000)
-    drift = rng.uniform(-3, 3)
+    drift = rng.uniform(-0.4, 0.4)
     phases = [rng.uniform(0, 2 * math.pi) for _ in range(3)]
     decay = (30.0 / gcarc) ** 0.7
     values = []
