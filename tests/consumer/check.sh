@@ -70,11 +70,16 @@ if command -v gfortran >/dev/null; then
   gfortran "$source/use_plume.f90" -static $(pkg-config --cflags --static --libs plume-fortran) -o use_plume_static
   static_only use_plume_static
   in_dir use-plume-static ../use_plume_static
-  renders legacy/legacy.eps use-plume/module.eps use-plume-static/module.eps
+  # Linked statically, the program's own OPEN and WRITE run too.
+  gfortran "$source/legacy.f" -static $(pkg-config --static --libs plume-fortran) -o legacy_f_static
+  static_only legacy_f_static
+  in_dir legacy-static ../legacy_f_static
+  renders legacy/legacy.eps legacy-static/legacy.eps use-plume/module.eps use-plume-static/module.eps
   # The unit the legacy program opened received the document.
   [ "$(head -n 2 legacy/legacy.eps)" = "% OPENED BY THE PROGRAM
 %!PS-Adobe-2.0 EPSF-2.0" ] || fail "legacy.eps does not continue the program's unit: $(head -n 2 legacy/legacy.eps)"
   [ ! -e legacy/fort.23 ] || fail "the legacy program's document went to fort.23"
+  [ "$(head -n 1 legacy-static/legacy.eps)" = "% OPENED BY THE PROGRAM" ] || fail "the static legacy program lost its own line"
   echo "Fortran: ok"
 
   # A classic program with the documented line, shared and static: its own
@@ -91,8 +96,7 @@ if command -v gfortran >/dev/null; then
   needs_shared classic_f libplume_classic
   in_dir classic sh -c '../classic_f > out'
   classic_checks classic
-  # (Statically linked with the library, Fortran I/O of the program's own
-  # crashes inside libgfortran: this one names its file and writes nothing.)
+  # Statically linked: a program that names its file with PINITF.
   gfortran "$source/classic_named.f" -static $(pkg-config --static --libs plume-classic) -o classic_f_static
   static_only classic_f_static
   in_dir classic-static sh -c '../classic_f_static > out'
