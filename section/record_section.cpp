@@ -498,7 +498,9 @@ class SectionBuilder {
       check_drawable(e.place, unit_of(i), number_in_unit(i), position_axis_title(s_));
     }
     if (o_.drawing.select_distance) {
-      const auto [low, high] = *o_.drawing.select_distance;
+      // Named copies: clang 14 cannot capture structured bindings.
+      const double low = o_.drawing.select_distance->first;
+      const double high = o_.drawing.select_distance->second;
       each_drawn([&](std::size_t, TraceEntry& e) { e.drawn = e.place >= low && e.place <= high; });
       require_some("no trace lies inside --select-distance");
     }
