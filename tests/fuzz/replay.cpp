@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
     plume::fuzz::DocumentSink sink;
     sink.prefix = (out / (name + ".slot")).string();
     sink.closed = [&](const std::string& path) {
+      // A plot whose unit could not be connected to its slot (the unit of
+      // an open plot) went to a unit file of its own: nothing to keep.
+      if (!std::filesystem::exists(path)) return;
       // The slot file may be reused by a later open: keep a copy now.
       const auto kept = out / (name + "." + std::to_string(serial++) + ".eps");
       std::filesystem::copy_file(path, kept, std::filesystem::copy_options::overwrite_existing);
